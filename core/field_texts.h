@@ -1,0 +1,30 @@
+// The four texts of the control panel's fields, converted to and from a ViewParams without
+// any window: centre X, centre Y, magnification and iteration limit.
+#pragma once
+
+#include "view_params.h"
+
+constexpr int kFieldTextSize = 32;  // a field's text buffer, the terminating NUL included
+
+struct FieldTexts {
+    char centerX[kFieldTextSize];
+    char centerY[kFieldTextSize];
+    char magnification[kFieldTextSize];
+    char maxIterations[kFieldTextSize];
+};
+
+// A double as a field shows it: "%1.16f", or "%.17g" (which reads back to the same double)
+// where the fixed form would not fit the buffer.
+void formatFieldDouble(double value, char (&text)[kFieldTextSize]);
+
+// The four texts of params' centre, magnification and iteration limit.
+void formatFieldTexts(const ViewParams& params, FieldTexts& texts);
+
+// The standard conversions: leading white space skipped, the rest after the number ignored,
+// 0 for a text that is no number. The integer saturates at the 32-bit limits.
+double parseFieldDouble(const char* text);
+std::int32_t parseFieldInteger(const char* text);
+
+// Replaces centre, magnification and iteration limit of params with the converted texts; the
+// colours and the reserved bytes stay.
+void parseFieldTexts(const FieldTexts& texts, ViewParams& params);

@@ -1,0 +1,48 @@
+// What the core needs from the operating system: whole-file requests, error reports and the
+// repaint request of the renderer. One global record of function pointers holds the
+// implementation (Win32 on Windows, POSIX elsewhere); tests swap single entries for fakes.
+#pragma once
+
+#include <cstdint>
+
+// An owner window for error boxes, opaque to the core (an HWND on Windows).
+using WindowRef = void*;
+
+// An open file, opaque to the core (a HANDLE on Windows, a descriptor elsewhere).
+using FileRef = std::intptr_t;
+
+// A system error code (GetLastError on Windows, errno elsewhere); 0 means success.
+using ErrorCode = std::uint32_t;
+
+// A rectangle of the picture in client coordinates, right and bottom exclusive.
+struct PixelRect {
+    std::int32_t left;
+    std::int32_t top;
+    std::int32_t right;
+    std::int32_t bottom;
+};
+
+constexpr int kMaxPath = 260;  // bytes of a path buffer, the terminating NUL included
+
+struct Platform {
+    // Opens an existing file for reading, with no sharing while it is open.
+    ErrorCode (*openForReading)(const char* path, FileRef* file);
+    // Creates a new empty file in the folder of target, for writing, with no sharing; its
+    // name goes to tempPath (kMaxPath bytes).
+    ErrorCode (*createTempBeside)(const char* target, char* tempPath, FileRef* file);
+    // One read request; *done receives the count of bytes actually read.
+    ErrorCode (*readFile)(FileRef file, void* buffer, std::uint32_t size, std::uint32_t* done);
+    // One write request.
+    ErrorCode (*writeFile)(FileRef file, const void* data, std::uint32_t size);
+    void (*closeFile)(FileRef file);
+    // Puts the file at from in place of the file at to, replacing it if it exists.
+    ErrorCode (*replaceFile)(const char* from, const char* to);
+    void (*removeFile)(const char* path);
+    // Shows the system's text for code to the user, owned by owner (or by no window).
+    void (*reportError)(WindowRef owner, ErrorCode code);
+    // Asks for a rectangle of the main window to be repainted from the frame buffer.
+    void (*requestRepaint)(const PixelRect& rect);
+};
+
+// The implementation in use; starts as the one of the system the program was built for.
+extern Platform platform;

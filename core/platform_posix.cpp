@@ -1,0 +1,83 @@
+// The platform on POSIX systems, where the core is built natively and tested.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform.h"
+
+namespace {
+
+ErrorCode lastError()
+{
+    return errno != 0 ? static_cast<ErrorCode>(errno) : EIO;
+}
+
+ErrorCode openForReading(const char* path, FileRef* file)
+{
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return lastError();
+    *file = fd;
+    return 0;
+}
+
+ErrorCode createTempBeside(const char* target, char* tempPath, FileRef* file)
+{
+    const char* slash = std::strrchr(target, '/');
+    const int folderLength = slash ? static_cast<int>(slash - target + 1) : 0;
+    const int length = std::snprintf(tempPath, kMaxPath, "%.*s.tavelin-XXXXXX", folderLength, target);
+    if (length < 0 || length >= kMaxPath) return ENAMETOOLONG;
+    const int fd = mkstemp(tempPath);
+    if (fd < 0) return lastError();
+    *file = fd;
+    return 0;
+}
+
+ErrorCode readFile(FileRef file, void* buffer, std::uint32_t size, std::uint32_t* done)
+{
+    const ssize_t count = read(static_cast<int>(file), buffer, size);
+    if (count < 0) return lastError();
+    *done = static_cast<std::uint32_t>(count);
+    return 0;
+}
+
+ErrorCode writeFile(FileRef file, const void* data, std::uint32_t size)
+{
+    const ssize_t count = write(static_cast<int>(file), data, size);
+    return count < 0 ? lastError() : 0;
+}
+
+void closeFile(FileRef file)
+{
+    close(static_cast<int>(file));
+}
+
+ErrorCode replaceFile(const char* from, const char* to)
+{
+    // mkstemp made the file readable by its owner only; a saved file gets the usual rights.
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(from, 0666 & ~mask);
+    return rename(from, to) != 0 ? lastError() : 0;
+}
+
+void removeFile(const char* path)
+{
+    unlink(path);
+}
+
+void reportError(WindowRef, ErrorCode code)
+{
+    std::fprintf(stderr, "tavelin: %s\n", std::strerror(static_cast<int>(code)));
+}
+
+void requestRepaint(const PixelRect&) {}
+
+}  // namespace
+
+Platform platform = {openForReading, createTempBeside, readFile,    writeFile,    closeFile,
+                     replaceFile,    removeFile,       reportError, requestRepaint};

@@ -1,0 +1,38 @@
+#include "safe_save.h"
+
+namespace {
+
+ErrorCode writeBlocks(FileRef file, const FileBlock* blocks, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (ErrorCode error = platform.writeFile(file, blocks[i].data, blocks[i].size)) {
+            return error;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+int saveFileSafely(WindowRef owner, const char* path, const FileBlock* blocks, int count)
+{
+    char tempPath[kMaxPath] = {};
+    FileRef file = 0;
+    ErrorCode error = platform.createTempBeside(path, tempPath, &file);
+    if (error) {
+        platform.reportError(owner, error);
+        return 0;
+    }
+    error = writeBlocks(file, blocks, count);
+    platform.closeFile(file);
+    if (!error) {
+        error = platform.replaceFile(tempPath, path);
+    }
+    if (error) {
+        // The code was taken before the clean-up, which may change the system's last error.
+        platform.removeFile(tempPath);
+        platform.reportError(owner, error);
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,4 @@
+#include "window_handles.h"
+
+HWND mainWindow = nullptr;
+HWND controlDialog = nullptr;
