@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ googletest libbenchmark-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick
-  fonts-ipafont-gothic locales
+  fonts-wine fonts-ipafont-gothic locales
 )
 
 missing=()

@@ -6,7 +6,7 @@
 
 #include "../core/platform.h"
 #include "report_error.h"
-#include "window_handles.h"
+#include "app_state.h"
 
 static_assert(sizeof(FileRef) >= sizeof(HANDLE), "a file handle fits a FileRef");
 static_assert(kMaxPath == MAX_PATH, "path buffers hold MAX_PATH bytes");

@@ -1,0 +1,8 @@
+#include "app_state.h"
+
+HWND mainWindow = nullptr;
+HWND controlDialog = nullptr;
+ViewParams viewParams = kInitialViewParams;
+RenderJob renderJob = {};
+Surface surface = {};
+Selection selection = {};

@@ -1,0 +1,3 @@
+#include "menu_commands.h"
+
+void onMenuCommand(HWND, WORD) {}

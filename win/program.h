@@ -1,0 +1,21 @@
+// The program's life: start-up, the message loop that renders in idle turns, and shutdown.
+#pragma once
+
+#include <windows.h>
+
+// Creates the windows and the surface, shows them and starts rendering the current view.
+// 1 on success; 0 after the failure has been reported, with nothing left behind.
+int startUp(HINSTANCE instance);
+
+// Starts rendering the current view from the bottom row, also while a render is running.
+void startRender();
+
+// One turn of the loop: handles one waiting message, or renders one row when none waits and
+// a render is active, or sleeps until a message arrives. 0 when the message was WM_QUIT.
+int loopTurn(MSG& message);
+
+// Runs loop turns until WM_QUIT.
+void runMessageLoop();
+
+// Releases the surface, hides and destroys the windows.
+void shutDown();

@@ -1,4 +1,0 @@
-#include "window_handles.h"
-
-HWND mainWindow = nullptr;
-HWND controlDialog = nullptr;
