@@ -4,6 +4,7 @@
 #include "../res/resource.h"
 #include "app_state.h"
 #include "program.h"
+#include "view_warning.h"
 
 COLORREF customColors[16] = {0x00000000, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF,
                              0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF,
@@ -16,9 +17,6 @@ namespace {
 const int kNumberFields[] = {IDC_CENTER_X, IDC_CENTER_Y, IDC_MAGNIFICATION, IDC_MAX_ITERATIONS};
 const int kTypingLimit = 18;
 
-const char kUndrawableView[] =
-    "倍率には 0 以外の数値を、中心には有限の数値を指定してください。";
-
 void onInitDialog(HWND dialog)
 {
     for (int id : kNumberFields) SendMessageA(GetDlgItem(dialog, id), EM_LIMITTEXT, kTypingLimit, 0);
@@ -29,10 +27,7 @@ void onStart(HWND dialog)
 {
     ViewParams typed = viewParams;
     readViewParams(typed);
-    if (!isDrawableView(typed)) {
-        MessageBoxA(dialog, kUndrawableView, "tavelin", MB_ICONWARNING);
-        return;
-    }
+    if (!acceptDrawableView(dialog, typed)) return;
     viewParams = typed;
     startRender();
 }

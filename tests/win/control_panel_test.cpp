@@ -122,8 +122,8 @@ TEST_F(ControlPanel, UndrawableViewsAreRefusedWithAWarning)
         clickButton(IDC_START);
         finishModalDriver(driver);
         EXPECT_FALSE(driver.timedOut) << c.x << " " << c.y << " " << c.magnification;
-        EXPECT_EQ("tavelin", driver.caption);
-        EXPECT_EQ("倍率には 0 以外の数値を、中心には有限の数値を指定してください。", driver.text);
+        EXPECT_EQ("tavelin", driver.steps[0].caption);
+        EXPECT_EQ("倍率には 0 以外の数値を、中心には有限の数値を指定してください。", driver.steps[0].text);
         EXPECT_EQ(0, std::memcmp(&viewParams, &kInitialViewParams, sizeof viewParams)) << "the view stays";
         EXPECT_EQ(5, renderJob.rowsDone) << "the render goes on where it was";
     }
