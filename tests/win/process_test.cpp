@@ -3,8 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
+#include "core/field_texts.h"
+#include "core/render_job.h"
+#include "core/selection.h"
 #include "res/resource.h"
 
 namespace {
@@ -38,6 +44,7 @@ struct Search {
     DWORD processId;
     const char* className;
     HWND found;
+    HWND other;  // a window that does not count
 };
 
 BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
@@ -47,7 +54,8 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
     GetWindowThreadProcessId(window, &processId);
     char className[32] = {};
     GetClassNameA(window, className, sizeof className);
-    if (processId == search.processId && IsWindowVisible(window) && lstrcmpA(className, search.className) == 0) {
+    if (processId == search.processId && window != search.other && IsWindowVisible(window) &&
+        lstrcmpA(className, search.className) == 0) {
         search.found = window;
         return FALSE;
     }
@@ -55,19 +63,67 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
 }
 
 // A visible top-level window of the child with the class name, or null.
-HWND findWindow(const Child& child, const char* className)
+HWND findWindow(const Child& child, const char* className, HWND other = nullptr)
 {
-    Search search = {child.process.dwProcessId, className, nullptr};
+    Search search = {child.process.dwProcessId, className, nullptr, other};
     EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 // Waits up to 10 s for such a window.
-HWND waitForWindow(const Child& child, const char* className)
+HWND waitForWindow(const Child& child, const char* className, HWND other = nullptr)
 {
     HWND found = nullptr;
-    for (int i = 0; i < 500 && !(found = findWindow(child, className)); ++i) Sleep(20);
+    for (int i = 0; i < 500 && !(found = findWindow(child, className, other)); ++i) Sleep(20);
     return found;
+}
+
+// The child's picture as the screen shows it.
+std::string screenOf(HWND window)
+{
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, 640, 480);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, 640, 480, screen, origin.x, origin.y, SRCCOPY);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, 640, 480, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string pixels(640 * 480 * 3, '\0');
+    GetDIBits(memory, bitmap, 0, 480, &pixels[0], &info, DIB_RGB_COLORS);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Waits until the picture on the screen has not changed for half a second: the render is done.
+bool waitUntilPictureSettles(HWND window)
+{
+    std::string last = screenOf(window);
+    for (int quiet = 0, i = 0; i < 200; ++i) {
+        Sleep(100);
+        const std::string now = screenOf(window);
+        quiet = now == last ? quiet + 1 : 0;
+        last = now;
+        if (quiet == 5) return true;
+    }
+    return false;
+}
+
+std::string fieldOf(HWND panel, int id)
+{
+    char text[64] = {};
+    SendMessageA(GetDlgItem(panel, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The child's exit code once it has ended; ends it and fails the test after 20 s.
@@ -139,4 +195,57 @@ TEST(Process, StartUpFailureShowsTheSystemsTextAndExitsWithOne)
     EXPECT_EQ(nullptr, findWindow(child, "tavelin")) << "no window is shown";
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(1u, exitCodeOf(child));
+}
+
+// A user's road through the program: the default picture, a band dragged over it, Start, and
+// the picture saved from the menu, compared with the core's rendering of the band's view.
+TEST(Process, ZoomedPictureSavedFromTheMenuIsTheRenderedView)
+{
+    char folder[MAX_PATH] = {};
+    GetTempPathA(sizeof folder, folder);
+    const std::string path = std::string(folder) + "tavelin-end-to-end.bmp";
+    DeleteFileA(path.c_str());
+
+    Child child = launch("tavelin.exe");
+    const HWND main = waitForWindow(child, "tavelin");
+    const HWND panel = waitForWindow(child, "#32770");
+    ASSERT_TRUE(main && panel);
+    ASSERT_TRUE(waitUntilPictureSettles(main)) << "the default picture is finished";
+
+    PostMessageA(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    PostMessageA(main, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 150));
+    PostMessageA(main, WM_LBUTTONUP, 0, MAKELPARAM(200, 150));
+    for (int i = 0; i < 250 && fieldOf(panel, IDC_CENTER_X) != "-1.7531250000000000"; ++i) Sleep(20);
+    EXPECT_EQ("9.6969696969696972", fieldOf(panel, IDC_MAGNIFICATION));
+    PostMessageA(GetDlgItem(panel, IDC_START), BM_CLICK, 0, 0);
+    Sleep(200);
+    ASSERT_TRUE(waitUntilPictureSettles(main)) << "the zoomed picture is finished";
+
+    PostMessageA(main, WM_COMMAND, IDM_SAVE_BITMAP, 0);
+    const HWND dialog = waitForWindow(child, "#32770", panel);
+    ASSERT_NE(nullptr, dialog);
+    Sleep(100);
+    SendMessageA(GetDlgItem(dialog, 0x47c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    std::string file;
+    for (int i = 0; i < 250 && (file = readFile(path)).size() != 921658; ++i) Sleep(20);
+    PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(0u, exitCodeOf(child));
+
+    // The view goes through the fields' texts, as Start reads it.
+    MousePoint corner = {200, 150};
+    constrainAspect(MousePoint{100, 100}, corner);
+    ViewParams view;
+    viewFromSelection(kInitialViewParams, view, MousePoint{100, 100}, corner, 640, 480);
+    FieldTexts texts;
+    formatFieldTexts(view, texts);
+    parseFieldTexts(texts, view);
+    std::vector<std::uint8_t> pixels(640 * 480 * 3);
+    RenderJob job = {};
+    Selection unused = {};
+    const FrameBuffer frame = {640, 480, pixels.data()};
+    beginRender(view, job, frame, unused);
+    while (job.active) renderRow(job, frame);
+    ASSERT_EQ(921658u, file.size());
+    EXPECT_TRUE(file.substr(58) == std::string(pixels.begin(), pixels.end()));
 }
