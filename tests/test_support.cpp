@@ -31,14 +31,9 @@ void RecordingPlatform::TearDown()
     platform = saved_;
 }
 
-std::string RecordingPlatform::tempPath(const char* name)
+std::string tempPath(const char* name)
 {
-    static int counter = 0;
-    std::ostringstream path;
-    path << testing::TempDir() << "tavelin-test-" << ++counter << "-" << name;
-    const std::string result = path.str();
-    std::remove(result.c_str());
-    return result;
+    return freshFolder(testing::UnitTest::GetInstance()->current_test_info()->name()) + name;
 }
 
 std::string readWholeFile(const std::string& path)

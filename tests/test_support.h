@@ -16,9 +16,6 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A fresh path in the temporary folder, unique within the run.
-    static std::string tempPath(const char* name);
-
     static std::vector<ErrorCode> reports;
     static std::vector<WindowRef> reportOwners;
     static std::vector<PixelRect> repaints;
@@ -27,6 +24,9 @@ protected:
 private:
     Platform saved_ = {};
 };
+
+// A path in a new empty folder of the temporary folder, named after the running test.
+std::string tempPath(const char* name);
 
 std::string readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& bytes);

@@ -12,18 +12,6 @@ namespace {
 
 const int kSwatches[] = {IDC_COLOR1, IDC_COLOR2, IDC_COLOR3};
 
-// The colour at the middle of a swatch, as the screen shows it.
-COLORREF swatchColour(int id)
-{
-    const HWND swatch = GetDlgItem(controlDialog, id);
-    RECT rect;
-    GetClientRect(swatch, &rect);
-    const HDC dc = GetDC(swatch);
-    const COLORREF colour = GetPixel(dc, rect.right / 2, rect.bottom / 2);
-    ReleaseDC(swatch, dc);
-    return colour;
-}
-
 void typeColour(HWND chooser, const char* red, const char* green, const char* blue)
 {
     SetDlgItemTextA(chooser, 706, red);

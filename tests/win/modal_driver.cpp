@@ -93,30 +93,17 @@ DWORD WINAPI watch(void* parameter)
     return 0;
 }
 
-void start(ModalDriver& driver, HWND ignore)
-{
-    driver.ownerThread = GetCurrentThreadId();
-    driver.ignore = ignore;
-    driver.thread = CreateThread(nullptr, 0, watch, &driver, 0, nullptr);
-}
-
 }  // namespace
-
-void startModalDriver(ModalDriver& driver, HWND ignore, ModalAction action)
-{
-    driver = ModalDriver{};
-    driver.actions[0] = action;
-    driver.count = 1;
-    start(driver, ignore);
-}
 
 void startModalDriver(ModalDriver& driver, HWND ignore, ModalAction first, ModalAction second)
 {
     driver = ModalDriver{};
     driver.actions[0] = first;
     driver.actions[1] = second;
-    driver.count = 2;
-    start(driver, ignore);
+    driver.count = second ? 2 : 1;
+    driver.ownerThread = GetCurrentThreadId();
+    driver.ignore = ignore;
+    driver.thread = CreateThread(nullptr, 0, watch, &driver, 0, nullptr);
 }
 
 void finishModalDriver(ModalDriver& driver)

@@ -12,7 +12,7 @@
 // window (post IDOK or IDCANCEL).
 using ModalAction = void (*)(HWND modal);
 
-constexpr int kMaxModalSteps = 4;
+constexpr int kMaxModalSteps = 2;
 
 struct ModalStep {
     HWND window;
@@ -32,9 +32,9 @@ struct ModalDriver {
     int timedOut;  // 1 when a window did not appear, or had to be closed by force
 };
 
-// Starts watching for the next modal windows of the calling thread, one action each.
-void startModalDriver(ModalDriver& driver, HWND ignore, ModalAction action);
-void startModalDriver(ModalDriver& driver, HWND ignore, ModalAction first, ModalAction second);
+// Starts watching for the next modal windows of the calling thread, one action each (the
+// second may be null).
+void startModalDriver(ModalDriver& driver, HWND ignore, ModalAction first, ModalAction second = nullptr);
 
 // Waits for the helper to finish; call after the blocking call returned.
 void finishModalDriver(ModalDriver& driver);

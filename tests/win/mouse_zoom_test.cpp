@@ -41,16 +41,11 @@ Fields panelFields()
 
 const Fields kInitialFields = {"0.0000000000000000", "0.0000000000000000", "1.0000000000000000", "300"};
 
-std::string frameBuffer()
-{
-    return std::string(reinterpret_cast<const char*>(surface.bits), 640 * 480 * 3);
-}
-
 // Checks the screen against the frame buffer: pixels strictly inside the rectangle inverted,
 // pixels clear of its edges untouched, edge pixels either (the fill rule is the system's).
 void expectBand(const std::string& screen, int left, int top, int right, int bottom)
 {
-    const std::string picture = frameBuffer();
+    const std::string picture = frameBufferBytes();
     int wrong = 0;
     for (int y = 0; y < 480; ++y) {
         for (int x = 0; x < 640; ++x) {
@@ -98,7 +93,7 @@ TEST_F(MouseZoom, DragShowsTheBandAndTheViewItEncloses)
         EXPECT_EQ(c.corner.y, selection.corner.y);
         EXPECT_EQ(c.fields, panelFields());
         EXPECT_EQ(0, std::memcmp(&viewParams, &kInitialViewParams, sizeof viewParams)) << "the view waits for Start";
-        expectBand(screenPixels(mainWindow, 640, 480), std::min(c.x0, int(c.corner.x)), std::min(c.y0, int(c.corner.y)),
+        expectBand(screenPixels(mainWindow), std::min(c.x0, int(c.corner.x)), std::min(c.y0, int(c.corner.y)),
                    std::max(c.x0, int(c.corner.x)), std::max(c.y0, int(c.corner.y)));
         mouse(WM_LBUTTONUP, 0, c.x1, c.y1);
         EXPECT_EQ(1, selection.visible) << "releasing the button keeps the band";
@@ -115,7 +110,7 @@ TEST_F(MouseZoom, SecondButtonDownRemovesTheBandAndKeepsTheFields)
     EXPECT_EQ(0, selection.visible);
     EXPECT_EQ(300, selection.anchor.x);
     EXPECT_EQ(shown, panelFields());
-    EXPECT_TRUE(screenPixels(mainWindow, 640, 480) == frameBuffer());
+    EXPECT_TRUE(screenPixels(mainWindow) == frameBufferBytes());
 }
 
 TEST_F(MouseZoom, MovesWithoutTheButtonAndFlatBandsShowNothing)
@@ -130,7 +125,7 @@ TEST_F(MouseZoom, MovesWithoutTheButtonAndFlatBandsShowNothing)
     pumpMessages();
     EXPECT_EQ(1, selection.visible);
     EXPECT_EQ(kInitialFields, panelFields()) << "a band without area shows the current view";
-    EXPECT_TRUE(screenPixels(mainWindow, 640, 480) == frameBuffer());
+    EXPECT_TRUE(screenPixels(mainWindow) == frameBufferBytes());
 }
 
 TEST_F(MouseZoom, MouseIsIgnoredDuringARender)
@@ -147,14 +142,14 @@ TEST_F(MouseZoom, RepaintingRedrawsTheSameBand)
 {
     drag(100, 100, 200, 150);
     pumpMessages();
-    const std::string withBand = screenPixels(mainWindow, 640, 480);
+    const std::string withBand = screenPixels(mainWindow);
     InvalidateRect(mainWindow, nullptr, FALSE);
     pumpMessages();
-    EXPECT_TRUE(withBand == screenPixels(mainWindow, 640, 480));
+    EXPECT_TRUE(withBand == screenPixels(mainWindow));
     const RECT part = {150, 120, 400, 300};  // a part of the band and of the picture beside it
     InvalidateRect(mainWindow, &part, FALSE);
     pumpMessages();
-    EXPECT_TRUE(withBand == screenPixels(mainWindow, 640, 480));
+    EXPECT_TRUE(withBand == screenPixels(mainWindow));
 }
 
 TEST_F(MouseZoom, StartRendersTheBandsViewOverTheBand)
@@ -168,13 +163,13 @@ TEST_F(MouseZoom, StartRendersTheBandsViewOverTheBand)
     MSG message;
     while (renderJob.rowsDone < 480 - 125) loopTurn(message);  // up to screen line 125
     pumpMessages();
-    const std::string screen = screenPixels(mainWindow, 640, 480);
-    const std::string picture = frameBuffer();
+    const std::string screen = screenPixels(mainWindow);
+    const std::string picture = frameBufferBytes();
     const size_t line = 640 * 3;
     EXPECT_TRUE(screen.substr(0, 355 * line) == picture.substr(0, 355 * line)) << "new rows cover the band";
     const size_t inBand = (size_t(479 - 110) * 640 + 130) * 3;
     EXPECT_EQ(255 - static_cast<unsigned char>(picture[inBand]), static_cast<unsigned char>(screen[inBand]))
         << "rows above still show the inverted band";
     ASSERT_EQ(1, pumpUntilIdle());
-    EXPECT_TRUE(screenPixels(mainWindow, 640, 480) == frameBuffer());
+    EXPECT_TRUE(screenPixels(mainWindow) == frameBufferBytes());
 }

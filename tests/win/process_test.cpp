@@ -3,15 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "core/field_texts.h"
-#include "core/render_job.h"
 #include "core/selection.h"
 #include "res/resource.h"
+#include "tests/test_support.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -78,34 +76,13 @@ HWND waitForWindow(const Child& child, const char* className, HWND other = nullp
     return found;
 }
 
-// The child's picture as the screen shows it.
-std::string screenOf(HWND window)
-{
-    POINT origin = {0, 0};
-    ClientToScreen(window, &origin);
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, 640, 480);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, 640, 480, screen, origin.x, origin.y, SRCCOPY);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, 640, 480, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string pixels(640 * 480 * 3, '\0');
-    GetDIBits(memory, bitmap, 0, 480, &pixels[0], &info, DIB_RGB_COLORS);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 // Waits until the picture on the screen has not changed for half a second: the render is done.
 bool waitUntilPictureSettles(HWND window)
 {
-    std::string last = screenOf(window);
+    std::string last = screenPixels(window);
     for (int quiet = 0, i = 0; i < 200; ++i) {
         Sleep(100);
-        const std::string now = screenOf(window);
+        const std::string now = screenPixels(window);
         quiet = now == last ? quiet + 1 : 0;
         last = now;
         if (quiet == 5) return true;
@@ -118,12 +95,6 @@ std::string fieldOf(HWND panel, int id)
     char text[64] = {};
     SendMessageA(GetDlgItem(panel, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The child's exit code once it has ended; ends it and fails the test after 20 s.
@@ -139,14 +110,6 @@ DWORD exitCodeOf(Child& child)
     CloseHandle(child.process.hProcess);
     CloseHandle(child.process.hThread);
     return code;
-}
-
-std::string systemText(DWORD code)
-{
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                   sizeof text, nullptr);
-    return text;
 }
 
 }  // namespace
@@ -201,10 +164,7 @@ TEST(Process, StartUpFailureShowsTheSystemsTextAndExitsWithOne)
 // the picture saved from the menu, compared with the core's rendering of the band's view.
 TEST(Process, ZoomedPictureSavedFromTheMenuIsTheRenderedView)
 {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(sizeof folder, folder);
-    const std::string path = std::string(folder) + "tavelin-end-to-end.bmp";
-    DeleteFileA(path.c_str());
+    const std::string path = tempPath("end-to-end.bmp");
 
     Child child = launch("tavelin.exe");
     const HWND main = waitForWindow(child, "tavelin");
@@ -228,7 +188,7 @@ TEST(Process, ZoomedPictureSavedFromTheMenuIsTheRenderedView)
     SendMessageA(GetDlgItem(dialog, 0x47c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     std::string file;
-    for (int i = 0; i < 250 && (file = readFile(path)).size() != 921658; ++i) Sleep(20);
+    for (int i = 0; i < 250 && (file = readWholeFile(path)).size() != 921658; ++i) Sleep(20);
     PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(0u, exitCodeOf(child));
 
@@ -240,12 +200,6 @@ TEST(Process, ZoomedPictureSavedFromTheMenuIsTheRenderedView)
     FieldTexts texts;
     formatFieldTexts(view, texts);
     parseFieldTexts(texts, view);
-    std::vector<std::uint8_t> pixels(640 * 480 * 3);
-    RenderJob job = {};
-    Selection unused = {};
-    const FrameBuffer frame = {640, 480, pixels.data()};
-    beginRender(view, job, frame, unused);
-    while (job.active) renderRow(job, frame);
     ASSERT_EQ(921658u, file.size());
-    EXPECT_TRUE(file.substr(58) == std::string(pixels.begin(), pixels.end()));
+    EXPECT_TRUE(file.substr(58) == renderView(view));
 }

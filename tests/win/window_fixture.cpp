@@ -54,27 +54,52 @@ void clickButton(int id)
     SendMessageA(GetDlgItem(controlDialog, id), BM_CLICK, 0, 0);
 }
 
-std::string screenPixels(HWND window, int width, int height)
+std::string screenPixels(HWND window)
 {
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader = {sizeof info.bmiHeader, 640, 480, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    const HDC screen = GetDC(window);
+    const HDC screen = GetDC(nullptr);
     const HDC memory = CreateCompatibleDC(screen);
     const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, 640, 480, screen, origin.x, origin.y, SRCCOPY);
     GdiFlush();
-    const std::string pixels(static_cast<const char*>(bits), size_t(width) * height * 3);
+    const std::string pixels(static_cast<const char*>(bits), 640 * 480 * 3);
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(window, screen);
+    ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+std::string frameBufferBytes()
+{
+    return std::string(reinterpret_cast<const char*>(surface.bits), 640 * 480 * 3);
+}
+
+std::string renderView(const ViewParams& params)
+{
+    std::string pixels(640 * 480 * 3, '\0');
+    RenderJob job = {};
+    Selection unused = {};
+    const FrameBuffer frame = {640, 480, reinterpret_cast<std::uint8_t*>(&pixels[0])};
+    beginRender(params, job, frame, unused);
+    while (job.active) renderRow(job, frame);
+    return pixels;
+}
+
+COLORREF swatchColour(int id)
+{
+    const HWND swatch = GetDlgItem(controlDialog, id);
+    RECT rect;
+    GetClientRect(swatch, &rect);
+    const HDC dc = GetDC(swatch);
+    const COLORREF colour = GetPixel(dc, rect.right / 2, rect.bottom / 2);
+    ReleaseDC(swatch, dc);
+    return colour;
 }
 
 void moveControlPanelAway()
@@ -91,4 +116,12 @@ void discardQuit()
     MSG message;
     while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
+}
+
+std::string systemText(DWORD code)
+{
+    char text[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                   sizeof text, nullptr);
+    return text;
 }

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "core/view_params.h"
+
 // Starts the program fresh for each test and shuts it down afterwards.
 class ProgramTest : public testing::Test {
 protected:
@@ -28,12 +30,24 @@ std::string fieldText(int id);
 // Clicks a button of the control panel as the user would (BM_CLICK) and handles the result.
 void clickButton(int id);
 
-// Reads the main window's client area from the screen into a bottom-up 24-bit buffer in
-// frame-buffer layout.
-std::string screenPixels(HWND window, int width, int height);
+// Reads a window's 640 x 480 client area from the screen (whichever process it belongs to)
+// into a bottom-up 24-bit buffer in frame-buffer layout.
+std::string screenPixels(HWND window);
+
+// The program's frame buffer.
+std::string frameBufferBytes();
+
+// The core's rendering of a view at 640 x 480, in frame-buffer layout.
+std::string renderView(const ViewParams& params);
+
+// The colour at the middle of a swatch of the control panel, as the screen shows it.
+COLORREF swatchColour(int id);
 
 // Moves the control panel off the picture, so that reading the screen sees only the picture.
 void moveControlPanelAway();
+
+// The system's message text for an error code, as an error box shows it.
+std::string systemText(DWORD code);
 
 // Removes a WM_QUIT left in the queue, so that later modal loops do not end at once.
 void discardQuit();
