@@ -181,29 +181,6 @@ TEST_F(Renderer, BeginRenderDuringARenderStartsAgainFromTheBottom)
         << "rows above the new row keep the interrupted render's pixels";
 }
 
-TEST_F(Renderer, NegativeMagnificationTurnsThePictureHalfRound)
-{
-    TestFrame upright(65, 49), turned(65, 49);
-    ViewParams params = distinctColours(kInitialViewParams);
-    params.centerX = -0.5;
-    params.magnification = 1.5;
-    params.maxIterations = 40;
-    RenderJob job = {};
-    Selection selection = {};
-    beginRender(params, job, upright.frame, selection);
-    renderAll(job, upright.frame);
-    params.magnification = -1.5;
-    beginRender(params, job, turned.frame, selection);
-    renderAll(job, turned.frame);
-    // With odd sizes the centre pixel sits on the view centre, so the half turn is exact
-    // up to the accumulated rounding of the steps: compare away from the set's boundary.
-    int same = 0;
-    for (int row = 0; row < 49; ++row)
-        for (int x = 0; x < 65; ++x)
-            same += std::memcmp(upright.pixel(x, row), turned.pixel(64 - x, 48 - row), 3) == 0;
-    EXPECT_GT(same, 65 * 49 * 95 / 100);
-}
-
 // Whatever a file or the fields hold, a render writes exactly width x height pixels and ends.
 TEST_F(Renderer, ArbitraryRecordsRenderSafely)
 {
