@@ -3,235 +3,251 @@
 // instruction set. Everything here has internal linkage: a function shared with code built for
 // plain SSE2 could otherwise be merged by the linker into one copy with wider instructions.
 //
+// A row goes through two stages. The quick pass (row_kernel_quick_pass.h) ends the pixels
+// that escape within a few steps. The others go through the lane loop here, where a lane whose
+// pixel ends takes the next waiting one, so that slow pixels do not leave lanes idle. The lane
+// loop also ends orbits that repeat a saved value exactly (Brent's scheme): such an orbit is
+// periodic and has stayed within the radius, so the plain loop would run to the limit.
+//
 // A lane type L provides:
-//   Vec, Cond            a vector of kLanes doubles, and a per-lane condition
-//   splat, add, sub, mul IEEE double arithmetic, lane by lane, never fused
-//   greater, equal       ordered comparisons (false for NaN)
-//   either, both, never  or / and of conditions, and the condition false in every lane
-//   bits                 the condition as an integer, bit i for lane i
-//   pick(bits, a, b)     a in the lanes of bits, b elsewhere
+//   Vec, Cond, Count     kLanes doubles, a per-lane condition, per-lane 64-bit counters
+//   splat, load, store   a double in every lane; kLanes doubles from or to memory
+//   add, sub, mul        IEEE double arithmetic, lane by lane, never fused
+//   greater, atLeast, equal
+//                        ordered comparisons (false for NaN)
+//   either, both, unless or, and, and-not of conditions
+//   never, lanes         the condition false in every lane; true in the lanes of a bit set
+//   bits                 the condition as a bit set, bit i for lane i
+//   select(c, a, b)      a in the lanes of c, b elsewhere
+//   zeroCounts, countUp, storeCounts
+//                        counters at 0; +1 in the lanes of a condition; to memory
 #pragma once
 
 #include <cstdint>
 
 #include "render_job.h"
+#include "row_kernel_common.h"
+#include "row_kernel_quick_pass.h"
 
 namespace {
 
-// Bounds the steps between saves of the orbit value, so that doubling it cannot overflow.
-constexpr std::int32_t kMaxSaveInterval = std::int32_t(1) << 30;
-// The first save comes after this many steps; saves end a run of the loop, so not too early.
-constexpr std::int32_t kFirstSaveInterval = 32;
-constexpr std::int32_t kNoLimit = 0x7FFFFFFF;
-
-// The pixels of the row not yet given to a lane, in order, with the real part of the next
-// one accumulated exactly as the plain loop does it.
-struct RowFeed {
-    std::int32_t next;  // the next pixel to start
-    std::int32_t width;
-    double cr;          // its real part
-    double ci;          // the imaginary part of the whole row
-};
-
-// Per-slot bookkeeping, slot = vector * lanes + lane.
-template <int kSlots>
-struct Slots {
-    std::int32_t pixel[kSlots];     // the pixel being computed, -1 for an idle slot
-    std::int32_t left[kSlots];      // steps before the iteration limit is reached
-    std::int32_t toSave[kSlots];    // steps before the orbit value is saved next
-    std::int32_t interval[kSlots];  // the current distance between saves
-};
-
-inline void putPixel(std::uint8_t* out, std::int32_t x, const PixelColor& color)
+// The next pixel for a lane, or 0 when the part has none left.
+template <class L, int V>
+int takeWaiting(RowState<L, V>& row, WaitingPixel& pixel)
 {
-    std::uint8_t* p = out + std::size_t(x) * kBytesPerPixel;
-    p[0] = color.bytes[0];
-    p[1] = color.bytes[1];
-    p[2] = color.bytes[2];
-}
-
-inline int isNan(double value)
-{
-    return value != value;
-}
-
-// Takes the next pixel that needs iterating, or -1 at the end of the row. A NaN in c makes
-// every orbit value NaN: the magnitude test never passes, so the plain loop would run to the
-// limit; such pixels are written as inside right here.
-inline std::int32_t takePixel(RowFeed& feed, const RenderJob& job, std::uint8_t* out, double& cr)
-{
-    while (feed.next < feed.width) {
-        const std::int32_t x = feed.next;
-        cr = feed.cr;
-        feed.next = x + 1;
-        feed.cr = feed.cr + job.stepX;
-        if (!isNan(cr) && !isNan(feed.ci)) return x;
-        putPixel(out, x, job.insideColor);
+    while (row.waitingTaken == row.waitingCount) {
+        if (row.nextPixel >= row.partEnd) return 0;
+        quickPass(row);
     }
-    return -1;
+    pixel = row.waiting[row.waitingTaken];
+    row.waitingTaken = row.waitingTaken + 1;
+    return 1;
 }
 
-// The steps every busy slot can take before one reaches its limit or its next save: at least
-// 1, as both counts stay positive; 0 when every slot is idle. Counts are int32 and bounded by
-// the limit, so they never overflow.
-template <int kSlots>
-std::int32_t stepsToNextEvent(const Slots<kSlots>& slots)
+template <class L, int V>
+void updateFirstLimit(RowState<L, V>& row)
 {
-    std::int32_t n = kNoLimit;
-    int busy = 0;
-    for (int s = 0; s < kSlots; ++s) {
-        if (slots.pixel[s] < 0) continue;
-        busy = 1;
-        if (slots.left[s] < n) n = slots.left[s];
-        if (slots.toSave[s] < n) n = slots.toSave[s];
+    double first = kNever;
+    for (int s = 0; s < RowState<L, V>::kSlots; ++s) {
+        if (row.limitAt[s] < first) first = row.limitAt[s];  // kNever for lanes without a pixel
     }
-    return busy ? n : 0;
+    row.firstLimitAt = first;
 }
 
-template <class L, int V, bool kCycles>
-struct LaneLoop {
-    using Vec = typename L::Vec;
-    static constexpr int kSlots = V * L::kLanes;
-
-    Vec zr[V], zi[V], cr[V], savedR[V], savedI[V];
-    Slots<kSlots> slots;
-    RowFeed feed;
-    const RenderJob* job;
-    std::uint8_t* out;
-};
-
-// Starts the next pixel of the row in each lane of refill (bits of vector v), or idles it.
-// An idle lane holds NaN, which stays NaN and never raises an event.
-template <class L, int V, bool kCycles>
-void refillLanes(LaneLoop<L, V, kCycles>& loop, int v, std::uint32_t refill)
+// Gives every lane without a pixel the next waiting one, while there are any.
+template <class L, int V>
+void refillLanes(RowState<L, V>& row)
 {
-    using Vec = typename L::Vec;
-    const Vec nan = L::splat(__builtin_nan(""));
-    std::uint32_t started = 0;
-    for (std::uint32_t rest = refill; rest != 0; rest &= rest - 1) {
+    for (int s = 0; s < RowState<L, V>::kSlots; ++s) {
+        if (row.pixel[s] >= 0) continue;
+        WaitingPixel pixel;
+        if (!takeWaiting(row, pixel)) break;
+        row.zr[s] = pixel.zr;
+        row.zi[s] = pixel.zi;
+        row.cr[s] = pixel.cr;
+        row.savedR[s] = __builtin_nan("");
+        row.savedI[s] = __builtin_nan("");
+        row.pixel[s] = pixel.x;
+        row.start[s] = row.clock - kQuickSteps;
+        row.limitAt[s] = row.start[s] + row.job->maxIterations;
+        row.saveAt[s] = row.clock;  // at the next tick
+        row.busy[s / L::kLanes] |= 1u << (s % L::kLanes);
+    }
+    row.ended = 0;
+    row.idleSteps = 0;
+    updateFirstLimit(row);
+}
+
+// Writes the pixels of vector v's lanes in stopped (escaped on the step just taken, or
+// inside) and takes the pixels from the lanes. Returns whether one of them had the first limit.
+template <class L, int V>
+int endLanes(RowState<L, V>& row, int v, std::uint32_t stopped, std::uint32_t escaped)
+{
+    const RenderJob& job = *row.job;
+    int hadFirstLimit = 0;
+    for (std::uint32_t rest = stopped; rest != 0; rest &= rest - 1) {
         const int lane = __builtin_ctz(rest);
         const int s = v * L::kLanes + lane;
-        double cr = 0.0;
-        const std::int32_t x = takePixel(loop.feed, *loop.job, loop.out, cr);
-        loop.slots.pixel[s] = x;
-        if (x < 0) {
-            loop.slots.left[s] = kNoLimit;
-            loop.slots.toSave[s] = kNoLimit;
-            continue;
+        if ((escaped >> lane) & 1) {
+            // clock <= limitAt keeps j below the limit.
+            const std::int32_t j = std::int32_t(row.clock - 1 - row.start[s]);
+            putPixel(row.out, row.pixel[s], job.palette.entries[j & (kPaletteSize - 1)]);
+        } else {
+            putPixel(row.out, row.pixel[s], job.insideColor);
         }
-        started |= 1u << lane;
-        loop.cr[v] = L::pick(1u << lane, L::splat(cr), loop.cr[v]);
-        loop.slots.left[s] = loop.job->maxIterations;
-        loop.slots.toSave[s] = kCycles ? kFirstSaveInterval : kNoLimit;
-        loop.slots.interval[s] = kFirstSaveInterval;
+        if (row.limitAt[s] == row.firstLimitAt) hadFirstLimit = 1;
+        row.pixel[s] = -1;
+        row.limitAt[s] = kNever;
+        row.busy[v] &= ~(1u << lane);
+        row.ended = row.ended + 1;
     }
-    const Vec zero = L::splat(0.0);
-    loop.zr[v] = L::pick(started, zero, L::pick(refill, nan, loop.zr[v]));
-    loop.zi[v] = L::pick(started, zero, L::pick(refill, nan, loop.zi[v]));
-    // NaN never equals anything: no repeat is found before the first save.
-    loop.savedR[v] = L::pick(refill, nan, loop.savedR[v]);
-    loop.savedI[v] = L::pick(refill, nan, loop.savedI[v]);
+    return hadFirstLimit;
 }
 
-// Runs every lane up to n steps (n >= 1), stopping after the first step in which some lane
-// escapes or repeats a saved value. Returns the steps taken.
-template <class L, int V, bool kCycles>
-std::int32_t iterate(LaneLoop<L, V, kCycles>& loop, std::int32_t n)
+// The lanes of vector v that reach the iteration limit at the current clock.
+template <class L, int V>
+std::uint32_t lanesAtLimit(const RowState<L, V>& row, int v)
+{
+    std::uint32_t lanes = 0;
+    for (int lane = 0; lane < L::kLanes; ++lane) {
+        if (row.limitAt[v * L::kLanes + lane] == row.clock) lanes |= 1u << lane;
+    }
+    return lanes;
+}
+
+// Saves, at a tick of the clock, the orbit value of every busy lane that is due. Brent's
+// scheme, with intervals that grow with the orbit's age (a sixteenth of it), so that any
+// period is spanned in the end; the saves come often enough that a settled orbit is caught
+// soon.
+template <class L, int V>
+void saveOrbits(RowState<L, V>& row, const typename L::Vec (&zr)[V], const typename L::Vec (&zi)[V])
 {
     using Vec = typename L::Vec;
     using Cond = typename L::Cond;
-    const Vec ci = L::splat(loop.feed.ci);
-    const Vec four = L::splat(4.0);
-    Vec zr[V], zi[V], zr2[V], zi2[V];
-#pragma GCC unroll 8
+    const Vec now = L::splat(row.clock);
+    const Vec sixteenth = L::splat(0.0625);
+    const Vec shortest = L::splat(kTickSteps);
     for (int v = 0; v < V; ++v) {
-        zr[v] = loop.zr[v];
-        zi[v] = loop.zi[v];
-        zr2[v] = L::mul(zr[v], zr[v]);
-        zi2[v] = L::mul(zi[v], zi[v]);
+        const int s = v * L::kLanes;
+        const Cond due = L::both(L::atLeast(now, L::load(row.saveAt + s)), L::lanes(row.busy[v]));
+        L::store(row.savedR + s, L::select(due, zr[v], L::load(row.savedR + s)));
+        L::store(row.savedI + s, L::select(due, zi[v], L::load(row.savedI + s)));
+        const Vec share = L::mul(L::sub(now, L::load(row.start + s)), sixteenth);
+        const Vec interval = L::select(L::greater(share, shortest), share, shortest);
+        L::store(row.saveAt + s, L::select(due, L::add(now, interval), L::load(row.saveAt + s)));
     }
-    std::int32_t k = 0;
-    std::uint32_t events = 0;
-    do {
-        Cond any = L::never();
-#pragma GCC unroll 8
-        for (int v = 0; v < V; ++v) {
-            // The plain loop's operations in its order; 2.0 * zr is formed as zr + zr, which
-            // is the same number.
-            const Vec twoZr = L::add(zr[v], zr[v]);
-            zr[v] = L::add(L::sub(zr2[v], zi2[v]), loop.cr[v]);
-            zi[v] = L::add(L::mul(twoZr, zi[v]), ci);
-            zr2[v] = L::mul(zr[v], zr[v]);
-            zi2[v] = L::mul(zi[v], zi[v]);
-            any = L::either(any, L::greater(L::add(zr2[v], zi2[v]), four));
-            if (kCycles) {
-                any = L::either(any, L::both(L::equal(zr[v], loop.savedR[v]), L::equal(zi[v], loop.savedI[v])));
-            }
-        }
-        ++k;
-        events = L::bits(any);
-    } while (events == 0 && k < n);
-#pragma GCC unroll 8
-    for (int v = 0; v < V; ++v) {
-        loop.zr[v] = zr[v];
-        loop.zi[v] = zi[v];
-    }
-    return k;
 }
 
-// After k steps: writes the pixels that ended, saves orbit values that are due, and gives
-// the freed lanes new pixels.
+// The lane loop over the current part of the row: runs the lanes a step at a time, all
+// together, until every lane is without a pixel. The orbits stay in registers; a run of steps
+// stops at a lane that escapes or repeats, a limit, a tick, or when it is time to refill.
 template <class L, int V, bool kCycles>
-void settleLanes(LaneLoop<L, V, kCycles>& loop, std::int32_t k)
+void runLanes(RowState<L, V>& row)
 {
     using Vec = typename L::Vec;
-    const RenderJob& job = *loop.job;
+    using Cond = typename L::Cond;
+    const Vec ci = L::splat(row.ci);
     const Vec four = L::splat(4.0);
+    // NaN stays NaN and passes no test: a lane without a pixel holds it.
+    const Vec nan = L::splat(__builtin_nan(""));
+    Vec zr[V], zi[V];
     for (int v = 0; v < V; ++v) {
-        const Vec zr = loop.zr[v];
-        const Vec zi = loop.zi[v];
-        // The same products and sum as in the loop, so the same verdicts.
-        const std::uint32_t escaped = L::bits(L::greater(L::add(L::mul(zr, zr), L::mul(zi, zi)), four));
-        // Equal values (not bits: -0 and +0 continue alike) mean the orbit repeats, and none of
-        // its values so far passed the magnitude test: it is bounded and would reach the limit.
-        const std::uint32_t repeated =
-            kCycles ? L::bits(L::both(L::equal(zr, loop.savedR[v]), L::equal(zi, loop.savedI[v]))) : 0;
-        std::uint32_t refill = 0;
-        std::uint32_t save = 0;
-        for (int lane = 0; lane < L::kLanes; ++lane) {
-            const int s = v * L::kLanes + lane;
-            const std::int32_t x = loop.slots.pixel[s];
-            if (x < 0) continue;
-            const std::uint32_t bit = 1u << lane;
-            if (escaped & bit) {
-                // k - 1 steps of this run stayed within the radius; left >= k keeps j < limit.
-                const std::int32_t j = (job.maxIterations - loop.slots.left[s]) + (k - 1);
-                putPixel(loop.out, x, job.palette.entries[j & (kPaletteSize - 1)]);
-                refill |= bit;
-                continue;
-            }
-            loop.slots.left[s] -= k;
-            if ((repeated & bit) || loop.slots.left[s] == 0) {
-                putPixel(loop.out, x, job.insideColor);
-                refill |= bit;
-                continue;
-            }
-            if (!kCycles) continue;
-            loop.slots.toSave[s] -= k;
-            if (loop.slots.toSave[s] == 0) {
-                // Brent: save at growing intervals, so any period is eventually spanned.
-                const std::int32_t interval = loop.slots.interval[s];
-                loop.slots.interval[s] = interval < kMaxSaveInterval ? interval * 2 : interval;
-                loop.slots.toSave[s] = loop.slots.interval[s];
-                save |= bit;
-            }
-        }
-        if (save) {
-            loop.savedR[v] = L::pick(save, zr, loop.savedR[v]);
-            loop.savedI[v] = L::pick(save, zi, loop.savedI[v]);
-        }
-        if (refill) refillLanes(loop, v, refill);
+        zr[v] = L::load(row.zr + v * L::kLanes);
+        zi[v] = L::load(row.zi + v * L::kLanes);
     }
+    while (row.firstLimitAt != kNever) {
+        // n <= the limit, an int32.
+        std::int32_t n = std::int32_t(row.firstLimitAt - row.clock);
+        if (kCycles && kTickSteps - row.tickPhase < n) n = kTickSteps - row.tickPhase;
+        if (row.ended > 0) {
+            const std::int32_t untilRefill = (RowState<L, V>::kRefillAfter - row.idleSteps) / row.ended + 1;
+            if (untilRefill < n) n = untilRefill;
+        }
+        std::int32_t k = 0;
+        std::uint32_t events = 0;
+        do {
+            Cond any = L::never();
+#pragma GCC unroll 8
+            for (int v = 0; v < V; ++v) {
+                const int s = v * L::kLanes;
+                Cond c = stepOrbits<L>(zr[v], zi[v], L::load(row.cr + s), ci, four);
+                if (kCycles) {
+                    c = L::either(c, L::both(L::equal(zr[v], L::load(row.savedR + s)),
+                                             L::equal(zi[v], L::load(row.savedI + s))));
+                }
+                any = L::either(any, c);
+            }
+            ++k;
+            events = L::bits(any);
+        } while (events == 0 && k < n);
+        row.clock = row.clock + k;
+        row.idleSteps = row.idleSteps + row.ended * k;
+        if (kCycles) row.tickPhase = (row.tickPhase + k) % kTickSteps;  // k <= kTickSteps
+
+        const int limitReached = row.clock == row.firstLimitAt;
+        if (events || limitReached) {
+            int firstLimitEnded = 0;
+            for (int v = 0; v < V; ++v) {
+                // The same products and sum as in the loop, so the same verdicts.
+                const std::uint32_t escaped =
+                    L::bits(L::greater(L::add(L::mul(zr[v], zr[v]), L::mul(zi[v], zi[v])), four));
+                // Equal values (not bits: -0 and +0 continue alike) mean that the orbit repeats,
+                // and none of its values so far passed the magnitude test: it is bounded and
+                // would reach the limit.
+                std::uint32_t repeated = 0;
+                if (kCycles) {
+                    const int s = v * L::kLanes;
+                    repeated = L::bits(L::both(L::equal(zr[v], L::load(row.savedR + s)),
+                                               L::equal(zi[v], L::load(row.savedI + s))));
+                }
+                if (limitReached) repeated |= lanesAtLimit(row, v);
+                const std::uint32_t stopped = (escaped | repeated) & row.busy[v];
+                if (stopped == 0) continue;
+                firstLimitEnded |= endLanes(row, v, stopped, escaped);
+                const Cond gone = L::lanes(stopped);
+                zr[v] = L::select(gone, nan, zr[v]);
+                zi[v] = L::select(gone, nan, zi[v]);
+            }
+            if (firstLimitEnded) updateFirstLimit(row);
+        }
+        // After the lanes that ended: a lane saved now would seem to repeat.
+        if (kCycles && row.tickPhase == 0) saveOrbits(row, zr, zi);
+        if (row.idleSteps >= RowState<L, V>::kRefillAfter || row.firstLimitAt == kNever) {
+            for (int v = 0; v < V; ++v) {
+                L::store(row.zr + v * L::kLanes, zr[v]);
+                L::store(row.zi + v * L::kLanes, zi[v]);
+            }
+            refillLanes(row);
+            for (int v = 0; v < V; ++v) {
+                zr[v] = L::load(row.zr + v * L::kLanes);
+                zi[v] = L::load(row.zi + v * L::kLanes);
+            }
+        }
+    }
+}
+
+// The pixels from row.nextPixel to row.partEnd, with a fresh clock.
+template <class L, int V, bool kCycles>
+void renderPart(RowState<L, V>& row)
+{
+    row.clock = 0.0;
+    row.tickPhase = 0;
+    row.waitingCount = 0;
+    row.waitingTaken = 0;
+    for (int s = 0; s < RowState<L, V>::kSlots; ++s) {
+        row.zr[s] = __builtin_nan("");
+        row.zi[s] = __builtin_nan("");
+        row.cr[s] = 0.0;
+        row.savedR[s] = __builtin_nan("");
+        row.savedI[s] = __builtin_nan("");
+        row.start[s] = 0.0;
+        row.saveAt[s] = kNever;
+        row.limitAt[s] = kNever;
+        row.pixel[s] = -1;
+    }
+    for (int v = 0; v < V; ++v) row.busy[v] = 0;
+    refillLanes(row);
+    runLanes<L, V, kCycles>(row);
 }
 
 // Writes the row's width pixels to job.writePos, each exactly as the plain loop would.
@@ -244,23 +260,15 @@ void renderLanes(const RenderJob& job, std::int32_t width)
         for (std::int32_t x = 0; x < width; ++x) putPixel(out, x, job.insideColor);
         return;
     }
-    LaneLoop<L, V, kCycles> loop;
-    loop.feed = RowFeed{0, width, job.originX, job.rowY};
-    loop.job = &job;
-    loop.out = out;
-    const typename L::Vec nan = L::splat(__builtin_nan(""));
-    for (int v = 0; v < V; ++v) {
-        loop.zr[v] = nan;
-        loop.zi[v] = nan;
-        loop.cr[v] = nan;
-        loop.savedR[v] = nan;
-        loop.savedI[v] = nan;
-        refillLanes(loop, v, (std::uint32_t(1) << L::kLanes) - 1);
-    }
-    for (;;) {
-        const std::int32_t n = stepsToNextEvent(loop.slots);
-        if (n == 0) return;  // every slot idle: the row is done
-        settleLanes(loop, iterate(loop, n));
+    RowState<L, V> row;
+    row.job = &job;
+    row.out = out;
+    row.nextPixel = 0;
+    row.nextCr = job.originX;
+    row.ci = job.rowY;
+    while (row.nextPixel < width) {
+        row.partEnd = width - row.nextPixel > kPartWidth ? row.nextPixel + kPartWidth : width;
+        renderPart<L, V, kCycles>(row);
     }
 }
 
