@@ -62,6 +62,8 @@ const View kViews[] = {
     {"magnification 5e-324", 0.0, 0.0, 5e-324, 50, 37, 23},
     {"centre +inf", kInf, 0.0, 1.0, 50, 37, 23},
     {"centre NaN", 0.0, kNan, 1.0, 50, 37, 23},
+    // A row longer than the 2^20 pixels that the kernels take at a time.
+    {"very wide row", -0.5, 0.3, 1.0, 64, (1 << 20) + 37, 1},
 };
 
 ViewParams paramsOf(const View& view)
