@@ -11,7 +11,7 @@
 namespace {
 
 // Steps of the quick pass; a pixel that has not escaped by then is likely to run long.
-constexpr std::int32_t kQuickSteps = 32;
+constexpr std::int32_t kQuickSteps = 128;
 // Orbit values are saved for the repeat test only every kTickSteps steps of the lane loop, for
 // all lanes that are due at once.
 constexpr std::int32_t kTickSteps = 16;
