@@ -63,7 +63,7 @@ const View kViews[] = {
     {"centre +inf", kInf, 0.0, 1.0, 50, 37, 23},
     {"centre NaN", 0.0, kNan, 1.0, 50, 37, 23},
     // A row longer than the 2^20 pixels that the kernels take at a time.
-    {"very wide row", -0.5, 0.3, 1.0, 64, (1 << 20) + 37, 1},
+    {"very wide row", -0.5, 0.3, 1.0, 200, (1 << 20) + 37, 1},
 };
 
 ViewParams paramsOf(const View& view)
@@ -159,6 +159,18 @@ TEST_F(RenderKernels, Avx512MatchesThePlainLoop)
     if (!rowKernelSupported(kRowKernelAvx512)) GTEST_SKIP() << "this processor or OS has no AVX-512";
     expectMatchesPlainLoop(kRowKernelAvx512);
 }
+
+#if defined(__i386__) || defined(__x86_64__)
+// The compiler's own reading of CPUID (which also asks the OS) as a second opinion: a wrong bit
+// would run a kernel the machine lacks, or leave a faster one unused.
+TEST_F(RenderKernels, DetectionAgreesWithTheCompiler)
+{
+    __builtin_cpu_init();
+    EXPECT_EQ(__builtin_cpu_supports("sse2") != 0, rowKernelSupported(kRowKernelSse2) != 0);
+    EXPECT_EQ(__builtin_cpu_supports("avx2") != 0, rowKernelSupported(kRowKernelAvx2) != 0);
+    EXPECT_EQ(__builtin_cpu_supports("avx512f") != 0, rowKernelSupported(kRowKernelAvx512) != 0);
+}
+#endif
 
 // A kernel this machine cannot run must not be run: renderRow falls back to the plain loop.
 TEST_F(RenderKernels, UnsupportedKernelsFallBackToThePlainLoop)
