@@ -1,7 +1,7 @@
 // What the quick pass and the lane loop of the vector row kernels share: the step of the
 // recurrence, and the state of a row while it is computed (the lanes, the pixels waiting for a
-// lane, the part of the row not yet started). Part of the kernel loop; see row_kernel_loop.h
-// for how it is compiled.
+// lane, the stretch of the row not yet started). It belongs to the kernel loop; see
+// row_kernel_loop.h for how it is compiled.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +17,8 @@ constexpr std::int32_t kQuickSteps = 128;
 constexpr std::int32_t kTickSteps = 16;
 // The lane loop counts steps in doubles, which lanes can compare on every instruction set
 // (SSE2 has no 64-bit integer compare); they are exact integers below 2^53. A row is worked
-// in parts of at most this many pixels with a clock each, which stays below 2^20 * 2^31.
-constexpr std::int32_t kPartWidth = std::int32_t(1) << 20;
+// in segments of at most this many pixels with a clock each, which stays below 2^20 * 2^31.
+constexpr std::int32_t kSegmentWidth = std::int32_t(1) << 20;
 constexpr double kNever = __builtin_inf();
 
 inline void putPixel(std::uint8_t* out, std::int32_t x, const PixelColor& color)
@@ -105,12 +105,12 @@ struct RowState {
     std::int32_t waitingCount;
     std::int32_t waitingTaken;
 
-    // The pixels of the current part not yet through the quick pass: from nextPixel, whose
-    // real part is nextCr (accumulated exactly as the plain loop does it), to partEnd.
+    // The pixels of the current segment not yet through the quick pass: from nextPixel, whose
+    // real part is nextCr (accumulated exactly as the plain loop does it), to segmentEnd.
     const RenderJob* job;
     std::uint8_t* out;
     std::int32_t nextPixel;
-    std::int32_t partEnd;
+    std::int32_t segmentEnd;
     double nextCr;
     double ci;
 };

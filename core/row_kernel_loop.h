@@ -31,12 +31,12 @@
 
 namespace {
 
-// The next pixel for a lane, or 0 when the part has none left.
+// The next pixel for a lane, or 0 when the segment has none left.
 template <class L, int V>
 int takeWaiting(RowState<L, V>& row, WaitingPixel& pixel)
 {
     while (row.waitingTaken == row.waitingCount) {
-        if (row.nextPixel >= row.partEnd) return 0;
+        if (row.nextPixel >= row.segmentEnd) return 0;
         quickPass(row);
     }
     pixel = row.waiting[row.waitingTaken];
@@ -138,7 +138,7 @@ void saveOrbits(RowState<L, V>& row, const typename L::Vec (&zr)[V], const typen
     }
 }
 
-// The lane loop over the current part of the row: runs the lanes a step at a time, all
+// The lane loop over the current segment of the row: runs the lanes a step at a time, all
 // together, until every lane is without a pixel. The orbits stay in registers; a run of steps
 // stops at a lane that escapes or repeats, a limit, a tick, or when it is time to refill.
 template <class L, int V, bool kCycles>
@@ -226,9 +226,9 @@ void runLanes(RowState<L, V>& row)
     }
 }
 
-// The pixels from row.nextPixel to row.partEnd, with a fresh clock.
+// The pixels from row.nextPixel to row.segmentEnd, with a fresh clock.
 template <class L, int V, bool kCycles>
-void renderPart(RowState<L, V>& row)
+void renderSegment(RowState<L, V>& row)
 {
     row.clock = 0.0;
     row.tickPhase = 0;
@@ -267,8 +267,8 @@ void renderLanes(const RenderJob& job, std::int32_t width)
     row.nextCr = job.originX;
     row.ci = job.rowY;
     while (row.nextPixel < width) {
-        row.partEnd = width - row.nextPixel > kPartWidth ? row.nextPixel + kPartWidth : width;
-        renderPart<L, V, kCycles>(row);
+        row.segmentEnd = width - row.nextPixel > kSegmentWidth ? row.nextPixel + kSegmentWidth : width;
+        renderSegment<L, V, kCycles>(row);
     }
 }
 

@@ -1,6 +1,7 @@
 // The quick pass of the vector row kernels: pixels in groups of as many as there are lanes,
 // each group run in lockstep for its first steps. Most pixels outside the set end here, with
-// little bookkeeping. Part of the kernel loop; see row_kernel_loop.h for how it is compiled.
+// little bookkeeping. It belongs to the kernel loop; see row_kernel_loop.h for how it is
+// compiled.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,7 @@ void quickPass(RowState<L, V>& row)
     const RenderJob& job = *row.job;
 
     const std::int32_t first = row.nextPixel;
-    const std::int32_t left = row.partEnd - first;
+    const std::int32_t left = row.segmentEnd - first;
     const std::int32_t count = left < kSlots ? left : kSlots;
     double crs[kSlots];
     double nextCr = row.nextCr;

@@ -1,4 +1,4 @@
-// The row kernel on SSE2: two doubles per vector. SSE2 is part of every x86-64 processor and
+// The row kernel on SSE2: two doubles per vector. SSE2 belongs to every x86-64 processor and
 // is required by the 32-bit Windows build, so this kernel runs everywhere the core does.
 #include "row_kernels.h"
 
