@@ -26,9 +26,8 @@ struct Avx2Lanes {
     static Vec add(Vec a, Vec b) { return _mm256_add_pd(a, b); }
     static Vec sub(Vec a, Vec b) { return _mm256_sub_pd(a, b); }
     static Vec mul(Vec a, Vec b) { return _mm256_mul_pd(a, b); }
-    static Cond atLeast(Vec a, Vec b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
-    static Vec select(Cond c, Vec a, Vec b) { return _mm256_blendv_pd(b, a, c); }
     static Cond greater(Vec a, Vec b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
+    static Cond atLeast(Vec a, Vec b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
     static Cond equal(Vec a, Vec b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
     static Cond either(Cond a, Cond b) { return _mm256_or_pd(a, b); }
     static Cond both(Cond a, Cond b) { return _mm256_and_pd(a, b); }
@@ -41,6 +40,7 @@ struct Avx2Lanes {
         return _mm256_castsi256_pd(_mm256_cmpeq_epi64(chosen, laneBits));
     }
     static std::uint32_t bits(Cond c) { return std::uint32_t(_mm256_movemask_pd(c)); }
+    static Vec select(Cond c, Vec a, Vec b) { return _mm256_blendv_pd(b, a, c); }
     static Count zeroCounts() { return _mm256_setzero_si256(); }
     // A true lane is all ones, -1 as an integer.
     static Count countUp(Count c, Cond up) { return _mm256_sub_epi64(c, _mm256_castpd_si256(up)); }

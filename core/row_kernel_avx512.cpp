@@ -28,9 +28,8 @@ struct Avx512Lanes {
     static Vec add(Vec a, Vec b) { return _mm512_add_pd(a, b); }
     static Vec sub(Vec a, Vec b) { return _mm512_sub_pd(a, b); }
     static Vec mul(Vec a, Vec b) { return _mm512_mul_pd(a, b); }
-    static Cond atLeast(Vec a, Vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
-    static Vec select(Cond c, Vec a, Vec b) { return _mm512_mask_mov_pd(b, c, a); }
     static Cond greater(Vec a, Vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
+    static Cond atLeast(Vec a, Vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
     static Cond equal(Vec a, Vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ); }
     static Cond either(Cond a, Cond b) { return Cond(a | b); }
     static Cond both(Cond a, Cond b) { return Cond(a & b); }
@@ -38,6 +37,7 @@ struct Avx512Lanes {
     static Cond never() { return 0; }
     static Cond lanes(std::uint32_t bits) { return Cond(bits); }
     static std::uint32_t bits(Cond c) { return c; }
+    static Vec select(Cond c, Vec a, Vec b) { return _mm512_mask_mov_pd(b, c, a); }
     static Count zeroCounts() { return _mm512_setzero_si512(); }
     static Count countUp(Count c, Cond up) { return _mm512_mask_add_epi64(c, up, c, _mm512_set1_epi64(1)); }
     static void storeCounts(std::int64_t* p, Count c) { _mm512_storeu_si512(p, c); }

@@ -25,9 +25,8 @@ struct Sse2Lanes {
     static Vec add(Vec a, Vec b) { return _mm_add_pd(a, b); }
     static Vec sub(Vec a, Vec b) { return _mm_sub_pd(a, b); }
     static Vec mul(Vec a, Vec b) { return _mm_mul_pd(a, b); }
-    static Cond atLeast(Vec a, Vec b) { return _mm_cmpge_pd(a, b); }
-    static Vec select(Cond c, Vec a, Vec b) { return _mm_or_pd(_mm_and_pd(c, a), _mm_andnot_pd(c, b)); }
     static Cond greater(Vec a, Vec b) { return _mm_cmpgt_pd(a, b); }
+    static Cond atLeast(Vec a, Vec b) { return _mm_cmpge_pd(a, b); }
     static Cond equal(Vec a, Vec b) { return _mm_cmpeq_pd(a, b); }
     static Cond either(Cond a, Cond b) { return _mm_or_pd(a, b); }
     static Cond both(Cond a, Cond b) { return _mm_and_pd(a, b); }
@@ -38,6 +37,7 @@ struct Sse2Lanes {
         return _mm_castsi128_pd(_mm_set_epi64x(-std::int64_t((bits >> 1) & 1), -std::int64_t(bits & 1)));
     }
     static std::uint32_t bits(Cond c) { return std::uint32_t(_mm_movemask_pd(c)); }
+    static Vec select(Cond c, Vec a, Vec b) { return _mm_or_pd(_mm_and_pd(c, a), _mm_andnot_pd(c, b)); }
     static Count zeroCounts() { return _mm_setzero_si128(); }
     // A true lane is all ones, -1 as an integer.
     static Count countUp(Count c, Cond up) { return _mm_sub_epi64(c, _mm_castpd_si128(up)); }
