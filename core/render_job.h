@@ -19,6 +19,8 @@ struct RenderJob {
     Palette palette;             // colour by escape count modulo 128
     PixelColor insideColor;      // colour of points that do not escape
     std::uint8_t* writePos;      // where the next pixel goes in the frame buffer
+    std::int32_t kernel;         // the RowKernelId that computes the pixels of each row
+    std::int32_t cycleChecks;    // non-zero: vector kernels end orbits that repeat exactly
 };
 
 // Starts a render of params from the bottom row, also while one is running. The band of the
@@ -29,6 +31,10 @@ void beginRender(const ViewParams& params, RenderJob& job, const FrameBuffer& fr
 // Renders the next row into the frame buffer, asks for the rows done so far to be repainted,
 // and ends the job after the top row. Call only while job.active is non-zero.
 void renderRow(RenderJob& job, const FrameBuffer& frame);
+
+// renderRow with the plain per-pixel loop, whatever job.kernel says: the reference that the
+// faster kernels match byte for byte.
+void renderRowPlain(RenderJob& job, const FrameBuffer& frame);
 
 // The escape count of c: the first n below maxIterations at which |z(n+1)|^2 > 4, or
 // maxIterations when the orbit stays bounded that long.
