@@ -90,25 +90,6 @@ TEST_F(ControlPanel, EnterPressesStartAndEscapeDoesNothing)
     EXPECT_EQ(42, viewParams.maxIterations) << "Enter pressed Start";
 }
 
-TEST_F(ControlPanel, QuitAndBothCloseBoxesEndTheLoop)
-{
-    const struct {
-        const char* what;
-        void (*act)();
-    } cases[] = {
-        {"Quit", [] { clickButton(IDC_QUIT); }},
-        {"the panel's close box", [] { PostMessageA(controlDialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-        {"the main window's close box", [] { PostMessageA(mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-    };
-    for (const auto& c : cases) {
-        renderRows(3);
-        c.act();
-        EXPECT_EQ(0, pumpUntilIdle()) << c.what;
-        EXPECT_TRUE(IsWindow(mainWindow) && IsWindow(controlDialog)) << "destroyed only after the loop";
-        clickButton(IDC_START);
-    }
-}
-
 TEST_F(ControlPanel, UndrawableViewsAreRefusedWithAWarning)
 {
     const struct {
