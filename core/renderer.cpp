@@ -1,5 +1,7 @@
 #include "render_job.h"
 
+#include <cstring>
+
 #include "platform.h"
 #include "row_kernels.h"
 
@@ -18,6 +20,7 @@ void beginRender(const ViewParams& params, RenderJob& job, const FrameBuffer& fr
     job.writePos = frame.bits;
     job.kernel = fastestRowKernel();
     job.cycleChecks = 1;
+    job.row.started = 0;  // an unfinished row of an earlier render is dropped
     selection.visible = 0;
 }
 
@@ -37,9 +40,9 @@ std::int32_t escapeCount(double cr, double ci, std::int32_t maxIterations)
     return j;
 }
 
-void rowPixelsPlain(const RenderJob& job, std::int32_t width)
+int rowPixelsPlain(RenderJob& job, std::int32_t width, std::int32_t)
 {
-    std::uint8_t* out = job.writePos;
+    std::uint8_t* out = job.row.out;
     double cr = job.originX;
     const double ci = job.rowY;
     for (std::int32_t x = 0; x < width; ++x) {
@@ -53,13 +56,28 @@ void rowPixelsPlain(const RenderJob& job, std::int32_t width)
         // Accumulated, not originX + x * stepX: the two differ in the last bits.
         cr = cr + job.stepX;
     }
+    return 1;
+}
+
+void beginRow(RenderJob& job, std::uint8_t* out)
+{
+    RowState& row = job.row;
+    row.out = out;
+    row.nextPixel = 0;
+    row.nextCr = job.originX;
+    row.ci = job.rowY;
+    row.segmentActive = 0;
+    row.started = 1;
 }
 
 namespace {
 
+constexpr std::int32_t kWholeRow = INT32_MAX;
+
 // Moves past the row just written, asks for it to be shown, and sets up the next one.
 void finishRow(RenderJob& job, const FrameBuffer& frame)
 {
+    job.row.started = 0;
     if (frame.width > 0) job.writePos += std::size_t(frame.width) * kBytesPerPixel;
     platform.requestRepaint(PixelRect{0, frame.height - job.rowsDone - 1, frame.width, frame.height});
     job.rowY = job.rowY + job.stepY;
@@ -69,14 +87,27 @@ void finishRow(RenderJob& job, const FrameBuffer& frame)
 
 }  // namespace
 
+int renderSlice(RenderJob& job, const FrameBuffer& frame, std::int32_t steps)
+{
+    if (!job.row.started) beginRow(job, frame.width <= kPictureWidth ? job.rowPixels : job.writePos);
+    if (!rowKernel(job.kernel)(job, frame.width, steps)) return 0;
+    if (job.row.out != job.writePos && frame.width > 0) {
+        std::memcpy(job.writePos, job.row.out, std::size_t(frame.width) * kBytesPerPixel);
+    }
+    finishRow(job, frame);
+    return 1;
+}
+
 void renderRow(RenderJob& job, const FrameBuffer& frame)
 {
-    rowKernel(job.kernel)(job, frame.width);
-    finishRow(job, frame);
+    if (!job.row.started) beginRow(job, job.writePos);
+    while (!renderSlice(job, frame, kWholeRow)) {
+    }
 }
 
 void renderRowPlain(RenderJob& job, const FrameBuffer& frame)
 {
-    rowPixelsPlain(job, frame.width);
+    beginRow(job, job.writePos);
+    rowPixelsPlain(job, frame.width, kWholeRow);
     finishRow(job, frame);
 }

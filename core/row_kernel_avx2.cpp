@@ -56,13 +56,9 @@ constexpr int kVectors = 2;
 }  // namespace
 
 // Windows enters code with a stack aligned to only 4 bytes; realign for the vector spills.
-__attribute__((force_align_arg_pointer)) void rowPixelsAvx2(const RenderJob& job, std::int32_t width)
+__attribute__((force_align_arg_pointer)) int rowPixelsAvx2(RenderJob& job, std::int32_t width, std::int32_t steps)
 {
-    if (job.cycleChecks) {
-        renderLanes<Avx2Lanes, kVectors, true>(job, width);
-    } else {
-        renderLanes<Avx2Lanes, kVectors, false>(job, width);
-    }
+    return continueRowWith<Avx2Lanes, kVectors>(job, width, steps);
 }
 
 #pragma GCC pop_options

@@ -52,13 +52,9 @@ constexpr int kVectors = 2;
 }  // namespace
 
 // Windows enters code with a stack aligned to only 4 bytes; realign for the vector spills.
-__attribute__((force_align_arg_pointer)) void rowPixelsAvx512(const RenderJob& job, std::int32_t width)
+__attribute__((force_align_arg_pointer)) int rowPixelsAvx512(RenderJob& job, std::int32_t width, std::int32_t steps)
 {
-    if (job.cycleChecks) {
-        renderLanes<Avx512Lanes, kVectors, true>(job, width);
-    } else {
-        renderLanes<Avx512Lanes, kVectors, false>(job, width);
-    }
+    return continueRowWith<Avx512Lanes, kVectors>(job, width, steps);
 }
 
 #pragma GCC pop_options

@@ -1,12 +1,12 @@
 // What the quick pass and the lane loop of the vector row kernels share: the step of the
-// recurrence, and the state of a row while it is computed (the lanes, the pixels waiting for a
-// lane, the stretch of the row not yet started). It belongs to the kernel loop; see
-// row_kernel_loop.h for how it is compiled.
+// recurrence and the lane count; the row's state is a RowState in the job. It belongs to the
+// kernel loop; see row_kernel_loop.h for how it is compiled.
 #pragma once
 
 #include <cstdint>
 
 #include "render_job.h"
+#include "row_state.h"
 
 namespace {
 
@@ -64,55 +64,15 @@ typename L::Cond stepOrbits(typename L::Vec& zr, typename L::Vec& zi, typename L
     return L::greater(L::add(L::mul(zr, zr), L::mul(zi, zi)), four);
 }
 
-// A pixel that outlived the quick pass, with its orbit value after kQuickSteps steps.
-struct WaitingPixel {
-    std::int32_t x;
-    double cr;
-    double zr;
-    double zi;
-};
-
+// How many lanes a kernel of V vectors of lane type L keeps in flight.
 template <class L, int V>
-struct RowState {
-    static constexpr int kSlots = V * L::kLanes;  // slot = vector * kLanes + lane
-    static_assert(kSlots <= 32, "lane bit sets are 32-bit");
+struct Slots {
+    static constexpr int kCount = V * L::kLanes;  // slot = vector * kLanes + lane
+    static_assert(kCount <= kMaxSlots, "the row state holds the slots");
+    static_assert(kCount <= 32, "lane bit sets are 32-bit");
     // Lanes that end wait for a new pixel until the steps lost to waiting lanes reach about
     // the cost of a refill, which interrupts the loop.
-    static constexpr std::int32_t kRefillAfter = 24 * kSlots;
-
-    // Per slot, loaded into vectors for a run of steps. savedR/savedI hold the orbit value of
-    // the last save, NaN before the first one (NaN equals nothing). The clock counts the steps
-    // of the lane loop; start is the clock value at which a slot's orbit would have been at
-    // z0, so that its step count is clock - start.
-    alignas(64) double zr[kSlots];
-    alignas(64) double zi[kSlots];
-    alignas(64) double cr[kSlots];
-    alignas(64) double savedR[kSlots];
-    alignas(64) double savedI[kSlots];
-    alignas(64) double start[kSlots];
-    alignas(64) double saveAt[kSlots];  // the clock value from which the next save is due
-    double limitAt[kSlots];             // the clock value at which the iteration limit is reached
-    std::int32_t pixel[kSlots];         // -1 while the lane has no pixel
-    std::uint32_t busy[V];              // per vector, the lanes that have a pixel
-    std::int32_t ended;                 // lanes that lost their pixel since the last refill
-    std::int32_t idleSteps;             // steps those lanes have waited, summed
-    double clock;
-    std::int32_t tickPhase;             // clock modulo kTickSteps
-    double firstLimitAt;                // the least limitAt of the busy slots, kNever if none
-
-    // The survivors of the latest quick pass, waiting for lanes.
-    WaitingPixel waiting[kSlots];
-    std::int32_t waitingCount;
-    std::int32_t waitingTaken;
-
-    // The pixels of the current segment not yet through the quick pass: from nextPixel, whose
-    // real part is nextCr (accumulated exactly as the plain loop does it), to segmentEnd.
-    const RenderJob* job;
-    std::uint8_t* out;
-    std::int32_t nextPixel;
-    std::int32_t segmentEnd;
-    double nextCr;
-    double ci;
+    static constexpr std::int32_t kRefillAfter = 24 * kCount;
 };
 
 }  // namespace

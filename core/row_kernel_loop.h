@@ -9,6 +9,10 @@
 // loop also ends orbits that repeat a saved value exactly (Brent's scheme): such an orbit is
 // periodic and has stayed within the radius, so the plain loop would run to the limit.
 //
+// Every step is counted against the call's allowance; when it is spent, the orbits go back into
+// the row state and the next call goes on from there, so that no call takes longer than its
+// allowance whatever the iteration limit, and the pixels are the same however a row is cut.
+//
 // A lane type L provides:
 //   Vec, Cond, Count     kLanes doubles, a per-lane condition, per-lane 64-bit counters
 //   splat, load, store   a double in every lane; kLanes doubles from or to memory
@@ -33,11 +37,11 @@ namespace {
 
 // The next pixel for a lane, or 0 when the segment has none left.
 template <class L, int V>
-int takeWaiting(RowState<L, V>& row, WaitingPixel& pixel)
+int takeWaiting(RowState& row, WaitingPixel& pixel)
 {
     while (row.waitingTaken == row.waitingCount) {
         if (row.nextPixel >= row.segmentEnd) return 0;
-        quickPass(row);
+        quickPass<L, V>(row);
     }
     pixel = row.waiting[row.waitingTaken];
     row.waitingTaken = row.waitingTaken + 1;
@@ -45,10 +49,10 @@ int takeWaiting(RowState<L, V>& row, WaitingPixel& pixel)
 }
 
 template <class L, int V>
-void updateFirstLimit(RowState<L, V>& row)
+void updateFirstLimit(RowState& row)
 {
     double first = kNever;
-    for (int s = 0; s < RowState<L, V>::kSlots; ++s) {
+    for (int s = 0; s < Slots<L, V>::kCount; ++s) {
         if (row.limitAt[s] < first) first = row.limitAt[s];  // kNever for lanes without a pixel
     }
     row.firstLimitAt = first;
@@ -56,32 +60,32 @@ void updateFirstLimit(RowState<L, V>& row)
 
 // Gives every lane without a pixel the next waiting one, while there are any.
 template <class L, int V>
-void refillLanes(RowState<L, V>& row)
+void refillLanes(RowState& row)
 {
-    for (int s = 0; s < RowState<L, V>::kSlots; ++s) {
+    for (int s = 0; s < Slots<L, V>::kCount; ++s) {
         if (row.pixel[s] >= 0) continue;
         WaitingPixel pixel;
-        if (!takeWaiting(row, pixel)) break;
+        if (!takeWaiting<L, V>(row, pixel)) break;
         row.zr[s] = pixel.zr;
         row.zi[s] = pixel.zi;
         row.cr[s] = pixel.cr;
         row.savedR[s] = __builtin_nan("");
         row.savedI[s] = __builtin_nan("");
         row.pixel[s] = pixel.x;
-        row.start[s] = row.clock - kQuickSteps;
+        row.start[s] = row.clock - pixel.steps;
         row.limitAt[s] = row.start[s] + row.job->maxIterations;
         row.saveAt[s] = row.clock;  // at the next tick
         row.busy[s / L::kLanes] |= 1u << (s % L::kLanes);
     }
     row.ended = 0;
     row.idleSteps = 0;
-    updateFirstLimit(row);
+    updateFirstLimit<L, V>(row);
 }
 
 // Writes the pixels of vector v's lanes in stopped (escaped on the step just taken, or
 // inside) and takes the pixels from the lanes. Returns whether one of them had the first limit.
 template <class L, int V>
-int endLanes(RowState<L, V>& row, int v, std::uint32_t stopped, std::uint32_t escaped)
+int endLanes(RowState& row, int v, std::uint32_t stopped, std::uint32_t escaped)
 {
     const RenderJob& job = *row.job;
     int hadFirstLimit = 0;
@@ -106,7 +110,7 @@ int endLanes(RowState<L, V>& row, int v, std::uint32_t stopped, std::uint32_t es
 
 // The lanes of vector v that reach the iteration limit at the current clock.
 template <class L, int V>
-std::uint32_t lanesAtLimit(const RowState<L, V>& row, int v)
+std::uint32_t lanesAtLimit(const RowState& row, int v)
 {
     std::uint32_t lanes = 0;
     for (int lane = 0; lane < L::kLanes; ++lane) {
@@ -120,7 +124,7 @@ std::uint32_t lanesAtLimit(const RowState<L, V>& row, int v)
 // period is spanned in the end; the saves come often enough that a settled orbit is caught
 // soon.
 template <class L, int V>
-void saveOrbits(RowState<L, V>& row, const typename L::Vec (&zr)[V], const typename L::Vec (&zi)[V])
+void saveOrbits(RowState& row, const typename L::Vec (&zr)[V], const typename L::Vec (&zi)[V])
 {
     using Vec = typename L::Vec;
     using Cond = typename L::Cond;
@@ -139,10 +143,11 @@ void saveOrbits(RowState<L, V>& row, const typename L::Vec (&zr)[V], const typen
 }
 
 // The lane loop over the current segment of the row: runs the lanes a step at a time, all
-// together, until every lane is without a pixel. The orbits stay in registers; a run of steps
-// stops at a lane that escapes or repeats, a limit, a tick, or when it is time to refill.
+// together, until every lane is without a pixel (1) or the call has no steps left (0). The
+// orbits stay in registers; a run of steps stops at a lane that escapes or repeats, a limit, a
+// tick, when it is time to refill, or at the end of the call's steps.
 template <class L, int V, bool kCycles>
-void runLanes(RowState<L, V>& row)
+int runLanes(RowState& row)
 {
     using Vec = typename L::Vec;
     using Cond = typename L::Cond;
@@ -156,11 +161,19 @@ void runLanes(RowState<L, V>& row)
         zi[v] = L::load(row.zi + v * L::kLanes);
     }
     while (row.firstLimitAt != kNever) {
+        if (row.stepsLeft == 0) {
+            for (int v = 0; v < V; ++v) {
+                L::store(row.zr + v * L::kLanes, zr[v]);
+                L::store(row.zi + v * L::kLanes, zi[v]);
+            }
+            return 0;
+        }
         // n <= the limit, an int32.
         std::int32_t n = std::int32_t(row.firstLimitAt - row.clock);
+        if (row.stepsLeft < n) n = row.stepsLeft;
         if (kCycles && kTickSteps - row.tickPhase < n) n = kTickSteps - row.tickPhase;
         if (row.ended > 0) {
-            const std::int32_t untilRefill = (RowState<L, V>::kRefillAfter - row.idleSteps) / row.ended + 1;
+            const std::int32_t untilRefill = (Slots<L, V>::kRefillAfter - row.idleSteps) / row.ended + 1;
             if (untilRefill < n) n = untilRefill;
         }
         std::int32_t k = 0;
@@ -181,6 +194,7 @@ void runLanes(RowState<L, V>& row)
             ++k;
         } while (events == 0 && k < n);
         row.clock = row.clock + k;
+        row.stepsLeft = row.stepsLeft - k;
         row.idleSteps = row.idleSteps + row.ended * k;
         if (kCycles) row.tickPhase = (row.tickPhase + k) % kTickSteps;  // k <= kTickSteps
 
@@ -200,41 +214,43 @@ void runLanes(RowState<L, V>& row)
                     repeated = L::bits(L::both(L::equal(zr[v], L::load(row.savedR + s)),
                                                L::equal(zi[v], L::load(row.savedI + s))));
                 }
-                if (limitReached) repeated |= lanesAtLimit(row, v);
+                if (limitReached) repeated |= lanesAtLimit<L, V>(row, v);
                 const std::uint32_t stopped = (escaped | repeated) & row.busy[v];
                 if (stopped == 0) continue;
-                firstLimitEnded |= endLanes(row, v, stopped, escaped);
+                firstLimitEnded |= endLanes<L, V>(row, v, stopped, escaped);
                 const Cond gone = L::lanes(stopped);
                 zr[v] = L::select(gone, nan, zr[v]);
                 zi[v] = L::select(gone, nan, zi[v]);
             }
-            if (firstLimitEnded) updateFirstLimit(row);
+            if (firstLimitEnded) updateFirstLimit<L, V>(row);
         }
         // After the lanes that ended: a lane saved now would seem to repeat.
-        if (kCycles && row.tickPhase == 0) saveOrbits(row, zr, zi);
-        if (row.idleSteps >= RowState<L, V>::kRefillAfter || row.firstLimitAt == kNever) {
+        if (kCycles && row.tickPhase == 0) saveOrbits<L, V>(row, zr, zi);
+        if (row.idleSteps >= Slots<L, V>::kRefillAfter || row.firstLimitAt == kNever) {
             for (int v = 0; v < V; ++v) {
                 L::store(row.zr + v * L::kLanes, zr[v]);
                 L::store(row.zi + v * L::kLanes, zi[v]);
             }
-            refillLanes(row);
+            refillLanes<L, V>(row);
             for (int v = 0; v < V; ++v) {
                 zr[v] = L::load(row.zr + v * L::kLanes);
                 zi[v] = L::load(row.zi + v * L::kLanes);
             }
         }
     }
+    return 1;
 }
 
-// The pixels from row.nextPixel to row.segmentEnd, with a fresh clock.
-template <class L, int V, bool kCycles>
-void renderSegment(RowState<L, V>& row)
+// Starts the pixels from row.nextPixel to the end of the next segment, with a fresh clock.
+template <class L, int V>
+void startSegment(RowState& row, std::int32_t width)
 {
+    row.segmentEnd = width - row.nextPixel > kSegmentWidth ? row.nextPixel + kSegmentWidth : width;
     row.clock = 0.0;
     row.tickPhase = 0;
     row.waitingCount = 0;
     row.waitingTaken = 0;
-    for (int s = 0; s < RowState<L, V>::kSlots; ++s) {
+    for (int s = 0; s < Slots<L, V>::kCount; ++s) {
         row.zr[s] = __builtin_nan("");
         row.zi[s] = __builtin_nan("");
         row.cr[s] = 0.0;
@@ -246,30 +262,38 @@ void renderSegment(RowState<L, V>& row)
         row.pixel[s] = -1;
     }
     for (int v = 0; v < V; ++v) row.busy[v] = 0;
-    refillLanes(row);
-    runLanes<L, V, kCycles>(row);
+    row.segmentActive = 1;
+    refillLanes<L, V>(row);
 }
 
-// Writes the row's width pixels to job.writePos, each exactly as the plain loop would.
+// Continues the row that beginRow started in job.row, each pixel exactly as the plain loop
+// would compute it, taking at most `steps` steps of the orbits; 1 when the row is complete.
 template <class L, int V, bool kCycles>
-void renderLanes(const RenderJob& job, std::int32_t width)
+int continueRow(RenderJob& job, std::int32_t width, std::int32_t steps)
 {
-    std::uint8_t* const out = job.writePos;
+    RowState& row = job.row;
+    row.job = &job;
+    row.stepsLeft = steps;
     if (job.maxIterations <= 0) {
         // No step is taken: every pixel has count 0, which is not below the limit.
-        for (std::int32_t x = 0; x < width; ++x) putPixel(out, x, job.insideColor);
-        return;
+        for (std::int32_t x = 0; x < width; ++x) putPixel(row.out, x, job.insideColor);
+        return 1;
     }
-    RowState<L, V> row;
-    row.job = &job;
-    row.out = out;
-    row.nextPixel = 0;
-    row.nextCr = job.originX;
-    row.ci = job.rowY;
-    while (row.nextPixel < width) {
-        row.segmentEnd = width - row.nextPixel > kSegmentWidth ? row.nextPixel + kSegmentWidth : width;
-        renderSegment<L, V, kCycles>(row);
+    for (;;) {
+        if (row.segmentActive) {
+            if (!runLanes<L, V, kCycles>(row)) return 0;
+            row.segmentActive = 0;
+        }
+        if (row.nextPixel >= width) return 1;
+        startSegment<L, V>(row, width);
     }
+}
+
+// The kernel of lane type L: cycle checks chosen once per call.
+template <class L, int V>
+int continueRowWith(RenderJob& job, std::int32_t width, std::int32_t steps)
+{
+    return job.cycleChecks ? continueRow<L, V, true>(job, width, steps) : continueRow<L, V, false>(job, width, steps);
 }
 
 }  // namespace

@@ -11,14 +11,15 @@
 namespace {
 
 // The quick pass over the next kSlots pixels of the row: writes those that end within
-// kQuickSteps steps and queues the others in row.waiting.
+// kQuickSteps steps and queues the others in row.waiting. It takes no more steps than the call
+// has left; with fewer, the survivors wait with the orbit value they reached.
 template <class L, int V>
-void quickPass(RowState<L, V>& row)
+void quickPass(RowState& row)
 {
     using Vec = typename L::Vec;
     using Cond = typename L::Cond;
     using Count = typename L::Count;
-    constexpr int kSlots = RowState<L, V>::kSlots;
+    constexpr int kSlots = Slots<L, V>::kCount;
     const RenderJob& job = *row.job;
 
     const std::int32_t first = row.nextPixel;
@@ -49,8 +50,11 @@ void quickPass(RowState<L, V>& row)
         running[v] = L::lanes(used >= L::kLanes ? (1u << L::kLanes) - 1u : used > 0 ? (1u << used) - 1u : 0u);
         steps[v] = L::zeroCounts();
     }
-    const std::int32_t quickSteps = job.maxIterations < kQuickSteps ? job.maxIterations : kQuickSteps;
-    for (std::int32_t k = 0; k < quickSteps; ++k) {
+    std::int32_t quickSteps = job.maxIterations < kQuickSteps ? job.maxIterations : kQuickSteps;
+    if (row.stepsLeft < quickSteps) quickSteps = row.stepsLeft;
+    std::int32_t stepsRun = 0;
+    while (stepsRun < quickSteps) {
+        ++stepsRun;
         Cond any = L::never();
 #pragma GCC unroll 8
         for (int v = 0; v < V; ++v) {
@@ -71,19 +75,21 @@ void quickPass(RowState<L, V>& row)
         L::storeCounts(counts + v * L::kLanes, steps[v]);
         stillRunning |= L::bits(running[v]) << (v * L::kLanes);
     }
+    row.stepsLeft = row.stepsLeft - stepsRun;
     row.waitingCount = 0;
     row.waitingTaken = 0;
     for (std::int32_t s = 0; s < count; ++s) {
         const std::int32_t x = first + s;
         if (!((stillRunning >> s) & 1)) {
-            const std::int32_t j = std::int32_t(counts[s]);  // below quickSteps <= the limit
+            const std::int32_t j = std::int32_t(counts[s]);  // below stepsRun <= the limit
             putPixel(row.out, x, job.palette.entries[j & (kPaletteSize - 1)]);
-        } else if (quickSteps == job.maxIterations || isNan(zrs[s]) || isNan(zis[s])) {
+        } else if (stepsRun == job.maxIterations || isNan(zrs[s]) || isNan(zis[s]) || isNan(crs[s]) ||
+                   isNan(row.ci)) {
             // At the limit; or NaN, which stays NaN and never passes the magnitude test, so
             // the plain loop would run to the limit.
             putPixel(row.out, x, job.insideColor);
         } else {
-            row.waiting[row.waitingCount] = WaitingPixel{x, crs[s], zrs[s], zis[s]};
+            row.waiting[row.waitingCount] = WaitingPixel{x, stepsRun, crs[s], zrs[s], zis[s]};
             row.waitingCount = row.waitingCount + 1;
         }
     }

@@ -15,8 +15,12 @@ enum RowKernelId : std::int32_t {
     kRowKernelCount = 4
 };
 
-// Writes the width pixels of the row at job.rowY to job.writePos; changes nothing in job.
-using RowKernel = void (*)(const RenderJob& job, std::int32_t width);
+// Continues the row in job.row (started by beginRow) for at most `steps` steps of its orbits;
+// 1 when all its width pixels are written to job.row.out.
+using RowKernel = int (*)(RenderJob& job, std::int32_t width, std::int32_t steps);
+
+// Starts the row at job.rowY, its pixels to go to out.
+void beginRow(RenderJob& job, std::uint8_t* out);
 
 // Non-zero if the kernel exists in this build and this machine can run it.
 int rowKernelSupported(std::int32_t id);
@@ -30,10 +34,12 @@ RowKernel rowKernel(std::int32_t id);
 // A short name for test and benchmark output: "plain", "sse2", "avx2", "avx512".
 const char* rowKernelName(std::int32_t id);
 
-// The kernels themselves.
-void rowPixelsPlain(const RenderJob& job, std::int32_t width);
+// The kernels themselves. The plain loop always does the whole row, whatever `steps` says: it is
+// the reference, kept as simple as the loop it stands for, and the program never renders with
+// it (SSE2 belongs to every processor that the program runs on).
+int rowPixelsPlain(RenderJob& job, std::int32_t width, std::int32_t steps);
 #if defined(__i386__) || defined(__x86_64__)
-void rowPixelsSse2(const RenderJob& job, std::int32_t width);
-void rowPixelsAvx2(const RenderJob& job, std::int32_t width);
-void rowPixelsAvx512(const RenderJob& job, std::int32_t width);
+int rowPixelsSse2(RenderJob& job, std::int32_t width, std::int32_t steps);
+int rowPixelsAvx2(RenderJob& job, std::int32_t width, std::int32_t steps);
+int rowPixelsAvx512(RenderJob& job, std::int32_t width, std::int32_t steps);
 #endif

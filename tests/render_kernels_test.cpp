@@ -82,10 +82,12 @@ ViewParams paramsOf(const View& view)
 }
 
 constexpr std::size_t kGuard = 64;
+constexpr std::int32_t kWholeRows = 0;
 
-// The frame of view as kernel renders it (kRowKernelPlain: through renderRowPlain), with guard
-// bytes on both sides.
-std::vector<std::uint8_t> renderFrame(const View& view, std::int32_t kernel, std::int32_t cycleChecks)
+// The frame of view as kernel renders it (kRowKernelPlain: through renderRowPlain), a row per
+// call or in slices of `steps` steps, with guard bytes on both sides.
+std::vector<std::uint8_t> renderFrame(const View& view, std::int32_t kernel, std::int32_t cycleChecks,
+                                      std::int32_t steps = kWholeRows)
 {
     std::vector<std::uint8_t> memory(kGuard * 2 + std::size_t(view.width) * view.height * 3, 0xCD);
     const FrameBuffer frame{view.width, view.height, memory.data() + kGuard};
@@ -97,8 +99,10 @@ std::vector<std::uint8_t> renderFrame(const View& view, std::int32_t kernel, std
     while (job.active) {
         if (kernel == kRowKernelPlain) {
             renderRowPlain(job, frame);
-        } else {
+        } else if (steps == kWholeRows) {
             renderRow(job, frame);
+        } else {
+            renderSlice(job, frame, steps);
         }
     }
     return memory;
@@ -125,15 +129,26 @@ std::string firstDifference(const View& view, const std::vector<std::uint8_t>& e
     return "nowhere";
 }
 
+// Whole rows, and slices that cut rows and single pixels at awkward places: one step, fewer
+// steps than there are lanes, primes. The smallest only on small pictures, to keep the run short.
+const struct {
+    std::int32_t steps;
+    std::int32_t maxPixels;
+} kCuts[] = {{kWholeRows, INT32_MAX}, {1, 1200}, {3, 20000}, {29, INT32_MAX}, {1009, INT32_MAX}};
+
 void expectMatchesPlainLoop(std::int32_t kernel)
 {
     for (std::size_t i = 0; i < sizeof kViews / sizeof kViews[0]; ++i) {
         const View& view = kViews[i];
-        for (std::int32_t cycleChecks : {1, 0}) {
-            const std::vector<std::uint8_t> frame = renderFrame(view, kernel, cycleChecks);
-            EXPECT_TRUE(frame == plainFrame(i))
-                << rowKernelName(kernel) << (cycleChecks ? "" : " without cycle checks") << ", "
-                << view.name << ": first difference at " << firstDifference(view, plainFrame(i), frame);
+        for (const auto& cut : kCuts) {
+            if (std::int64_t(view.width) * view.height > cut.maxPixels) continue;
+            for (std::int32_t cycleChecks : {1, 0}) {
+                const std::vector<std::uint8_t> frame = renderFrame(view, kernel, cycleChecks, cut.steps);
+                EXPECT_TRUE(frame == plainFrame(i))
+                    << rowKernelName(kernel) << (cycleChecks ? "" : " without cycle checks") << ", slices of "
+                    << cut.steps << " steps, " << view.name << ": first difference at "
+                    << firstDifference(view, plainFrame(i), frame);
+            }
         }
     }
 }
@@ -217,9 +232,9 @@ TEST_F(RenderKernels, RepeatingAndNanOrbitsEndAtTheLargestLimit)
 
 #if defined(__i386__)
 
-// Calls kernel(job, width) with the stack 4 bytes off the 16-byte alignment that compiled
-// calls keep: Windows guarantees only 4 bytes when it calls into a program.
-extern "C" void callWithStackOffBy4(RowKernel kernel, const RenderJob* job, std::int32_t width)
+// Calls kernel(job, width, steps) with the stack 4 bytes off the 16-byte alignment that
+// compiled calls keep: Windows guarantees only 4 bytes when it calls into a program.
+extern "C" int callWithStackOffBy4(RowKernel kernel, RenderJob* job, std::int32_t width, std::int32_t steps)
     __asm__("tavelin_callWithStackOffBy4");
 __asm__(
     ".text\n"
@@ -227,7 +242,8 @@ __asm__(
     "  push %ebp\n"
     "  mov %esp, %ebp\n"
     "  and $-16, %esp\n"
-    "  sub $12, %esp\n"  // with the two arguments and the return address: 16n + 8 at entry
+    "  sub $8, %esp\n"  // with the three arguments and the return address: 16n + 8 at entry
+    "  push 20(%ebp)\n"
     "  push 16(%ebp)\n"
     "  push 12(%ebp)\n"
     "  call *8(%ebp)\n"
@@ -246,7 +262,9 @@ TEST_F(RenderKernels, KernelsRunOnAStackAlignedToFourBytes)
         Selection selection = {};
         beginRender(paramsOf(view), job, frame, selection);
         for (std::int32_t row = 0; row < view.height; ++row) {
-            callWithStackOffBy4(rowKernel(kernel), &job, view.width);
+            beginRow(job, job.writePos);
+            while (!callWithStackOffBy4(rowKernel(kernel), &job, view.width, 1000)) {
+            }
             job.writePos += std::size_t(view.width) * 3;
             job.rowY = job.rowY + job.stepY;
         }
@@ -255,3 +273,30 @@ TEST_F(RenderKernels, KernelsRunOnAStackAlignedToFourBytes)
 }
 
 #endif
+
+// A slice never advances an orbit by more than its allowance: every pixel of this view stays
+// inside and, without cycle checks, needs the whole limit, so each row must take at least
+// limit / steps calls, however many lanes the kernel has.
+TEST_F(RenderKernels, SlicesTakeNoMoreStepsThanAllowed)
+{
+    const View deep = {"inside the period-2 bulb", -1.0, 0.0, 1000.0, 100000, 40, 2};
+    constexpr std::int32_t kSteps = 100;  // fewer than the quick pass takes
+    for (std::int32_t kernel = kRowKernelSse2; kernel < kRowKernelCount; ++kernel) {
+        if (!rowKernelSupported(kernel)) continue;
+        std::vector<std::uint8_t> bits(std::size_t(deep.width) * deep.height * 3);
+        const FrameBuffer frame{deep.width, deep.height, bits.data()};
+        RenderJob job = {};
+        Selection selection = {};
+        beginRender(paramsOf(deep), job, frame, selection);
+        job.kernel = kernel;
+        job.cycleChecks = 0;
+        for (int row = 0; row < deep.height; ++row) {
+            int calls = 1;
+            while (!renderSlice(job, frame, kSteps)) ++calls;
+            EXPECT_GE(calls, deep.maxIterations / kSteps) << rowKernelName(kernel) << ", row " << row;
+        }
+        for (std::size_t i = 0; i < bits.size(); i += 3) {
+            ASSERT_EQ(0, std::memcmp(&bits[i], job.insideColor.bytes, 3)) << rowKernelName(kernel);
+        }
+    }
+}

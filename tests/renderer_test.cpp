@@ -173,6 +173,40 @@ TEST_F(Renderer, BeginRenderDuringARenderStartsAgainFromTheBottom)
         << "rows above the new row keep the interrupted render's pixels";
 }
 
+// A row reaches the frame, and asks for a repaint, only when it is complete; a render begun
+// while a row is half done starts afresh from the bottom.
+TEST_F(Renderer, SlicesShowOnlyWholeRows)
+{
+    TestFrame test(64, 48);
+    ViewParams slow = distinctColours(kInitialViewParams);
+    slow.centerX = -1.0;  // every pixel inside the period-2 bulb
+    slow.magnification = 100.0;
+    slow.maxIterations = 5000;
+    RenderJob job = {};
+    Selection selection = {};
+    beginRender(slow, job, test.frame, selection);
+    job.cycleChecks = 0;  // every pixel needs the whole limit
+    const std::vector<std::uint8_t> untouched(test.memory);
+    int calls = 1;
+    for (; !renderSlice(job, test.frame, 1000); ++calls) {
+        ASSERT_TRUE(test.memory == untouched) << "call " << calls;
+        ASSERT_TRUE(repaints.empty());
+    }
+    EXPECT_GE(calls, 5);
+    EXPECT_EQ(1, job.rowsDone);
+    EXPECT_EQ(1u, repaints.size());
+    for (int x = 0; x < 64; ++x) EXPECT_TRUE(isInside(job, test.pixel(x, 0)));
+
+    EXPECT_EQ(0, renderSlice(job, test.frame, 1000));  // the next row, half done
+    EXPECT_TRUE(std::equal(untouched.begin() + TestFrame::kGuard + 64 * 3, untouched.end(),
+                           test.memory.begin() + TestFrame::kGuard + 64 * 3));
+    ViewParams outside = distinctColours(kInitialViewParams);
+    outside.centerX = 10.0;  // every pixel escapes at once
+    beginRender(outside, job, test.frame, selection);
+    EXPECT_EQ(1, renderSlice(job, test.frame, 1000));
+    for (int x = 0; x < 64; ++x) EXPECT_TRUE(isEntry(job, 0, test.pixel(x, 0))) << x;
+}
+
 // Whatever a file or the fields hold, a render writes exactly width x height pixels and ends.
 TEST_F(Renderer, ArbitraryRecordsRenderSafely)
 {
