@@ -49,7 +49,7 @@ int loopTurn(MSG& message)
             DispatchMessageA(&message);
         }
     } else if (renderJob.active) {
-        renderRow(renderJob, frameBufferOf(surface));
+        renderSlice(renderJob, frameBufferOf(surface), kSliceSteps);
     } else {
         WaitMessage();
     }

@@ -10,8 +10,9 @@ int startUp(HINSTANCE instance);
 // Starts rendering the current view from the bottom row, also while a render is running.
 void startRender();
 
-// One turn of the loop: handles one waiting message, or renders one row when none waits and
-// a render is active, or sleeps until a message arrives. 0 when the message was WM_QUIT.
+// One turn of the loop: handles one waiting message, or, when none waits and a render is
+// active, renders a slice (at most the rest of one row, bounded in work), or sleeps until a
+// message arrives. 0 when the message was WM_QUIT.
 int loopTurn(MSG& message);
 
 // Runs loop turns until WM_QUIT.

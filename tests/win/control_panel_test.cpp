@@ -71,6 +71,25 @@ TEST_F(ControlPanel, StopKeepsThePartialPictureAndDoesNotResume)
     EXPECT_EQ(0, renderJob.rowsDone) << "Start begins again from the bottom";
 }
 
+// Near the tip of the set, where orbits do not repeat, each row takes seconds: Stop must end
+// the render between two slices of a row, and the half-done row never reaches the picture.
+TEST_F(ControlPanel, StopEndsARenderInTheMiddleOfARow)
+{
+    ASSERT_EQ(1, pumpUntilIdle());
+    const std::string bottom = row(0);
+    setView("-2", "2.25e-6", "1e6", "200000000");
+    clickButton(IDC_START);
+    pumpMessages();
+    MSG message;
+    for (int slice = 0; slice < 3; ++slice) loopTurn(message);
+    EXPECT_EQ(1, renderJob.active);
+    EXPECT_EQ(0, renderJob.rowsDone);
+    clickButton(IDC_STOP);
+    ASSERT_EQ(1, pumpUntilIdle());
+    EXPECT_EQ(0, renderJob.rowsDone);
+    EXPECT_EQ(bottom, row(0)) << "no half row in the picture";
+}
+
 TEST_F(ControlPanel, EnterPressesStartAndEscapeDoesNothing)
 {
     pumpMessages();
