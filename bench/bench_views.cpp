@@ -14,6 +14,8 @@ const BenchView kBenchViews[kBenchViewCount] = {
     {"b", -0.743643887037151, 0.131825904205330, 5000.0, 5000},
     {"c", -0.1, 0.0, 4.0, 20000},
     {"d", 0.0, 0.0, 1.0, 100000},
+    {"e", -2.0, 2.25e-6, 1e6, 200000000},
+    {"f", -1.4011551890920506, 0.0, 1e6, 200000000},  // the Feigenbaum point
 };
 
 namespace {
@@ -35,7 +37,8 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 
 }  // namespace
 
-FrameTiming renderTimed(const BenchView& view, std::int32_t kernel, std::int32_t cycleChecks)
+FrameTiming renderTimed(const BenchView& view, std::int32_t kernel, std::int32_t cycleChecks,
+                        std::int32_t steps, double maxSeconds)
 {
     static std::vector<std::uint8_t> bits(std::size_t(kPictureWidth) * kPictureHeight * kBytesPerPixel);
     const FrameBuffer frame{kPictureWidth, kPictureHeight, bits.data()};
@@ -45,19 +48,22 @@ FrameTiming renderTimed(const BenchView& view, std::int32_t kernel, std::int32_t
     beginRender(paramsOf(view), job, frame, selection);
     job.kernel = kernel;
     job.cycleChecks = cycleChecks;
-    FrameTiming timing = {0.0, 0.0};
+    FrameTiming timing = {0.0, 0.0, 0};
     const auto frameStart = std::chrono::steady_clock::now();
-    while (job.active) {
-        const auto rowStart = std::chrono::steady_clock::now();
+    while (job.active && secondsSince(frameStart) < maxSeconds) {
+        const auto callStart = std::chrono::steady_clock::now();
         if (kernel == kRowKernelPlain) {
             renderRowPlain(job, frame);
-        } else {
+        } else if (steps == kWholeRows) {
             renderRow(job, frame);
+        } else {
+            renderSlice(job, frame, steps);
         }
-        const double row = secondsSince(rowStart);
-        if (row > timing.slowestRowSeconds) timing.slowestRowSeconds = row;
+        const double call = secondsSince(callStart);
+        if (call > timing.longestCallSeconds) timing.longestCallSeconds = call;
     }
     timing.seconds = secondsSince(frameStart);
+    timing.rowsDone = job.rowsDone;
     return timing;
 }
 

@@ -22,7 +22,7 @@ void renderFrames(benchmark::State& state, int view, std::int32_t kernel, std::i
         const FrameTiming timing = renderTimed(v, kernel, cycleChecks);
         state.SetIterationTime(timing.seconds);
         total += timing.seconds;
-        slowestRows += timing.slowestRowSeconds;
+        slowestRows += timing.longestCallSeconds;
     }
     const double frames = double(state.iterations());
     if (kernel == kRowKernelPlain) plainFrameSeconds[view] = total / frames;
@@ -38,7 +38,7 @@ void renderFrames(benchmark::State& state, int view, std::int32_t kernel, std::i
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    for (int view = 0; view < kBenchViewCount; ++view) {
+    for (int view = 0; view < kWholeFrameViews; ++view) {
         for (std::int32_t kernel = kRowKernelPlain; kernel < kRowKernelCount; ++kernel) {
             if (!rowKernelSupported(kernel)) continue;
             for (std::int32_t cycleChecks : {1, 0}) {

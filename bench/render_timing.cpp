@@ -19,13 +19,13 @@ Measured measure(const BenchView& view, std::int32_t kernel, std::int32_t cycleC
 {
     // The first frame warms caches up and is not counted, unless it alone takes long.
     const FrameTiming first = renderTimed(view, kernel, cycleChecks);
-    if (first.seconds >= 0.5) return Measured{first.seconds, first.slowestRowSeconds};
+    if (first.seconds >= 0.5) return Measured{first.seconds, first.longestCallSeconds};
     double total = 0.0, slowestRows = 0.0;
     int frames = 0;
     while (frames == 0 || total < 0.5) {
         const FrameTiming timing = renderTimed(view, kernel, cycleChecks);
         total += timing.seconds;
-        slowestRows += timing.slowestRowSeconds;
+        slowestRows += timing.longestCallSeconds;
         ++frames;
     }
     return Measured{total / frames, slowestRows / frames};
@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     const char* views = argc > 1 ? argv[1] : "abcd";
     std::printf("%-4s %-22s %12s %10s %14s %15s\n", "view", "kernel", "frame ms", "x plain", "steps/s",
                 "slowest row ms");
-    for (int v = 0; v < kBenchViewCount; ++v) {
+    for (int v = 0; v < kWholeFrameViews; ++v) {
         const BenchView& view = kBenchViews[v];
         if (!std::strchr(views, view.name[0])) continue;
         const double steps = plainLoopSteps(view);
