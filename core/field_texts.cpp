@@ -1,5 +1,6 @@
 #include "field_texts.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,11 +13,39 @@ void formatFieldDouble(double value, char (&text)[kFieldTextSize])
     }
 }
 
+namespace {
+
+// The digits of a text from its first non-zero digit on.
+int significantDigits(const char* text)
+{
+    int count = 0;
+    for (const char* p = text; *p; ++p) {
+        const bool digit = *p >= '0' && *p <= '9';
+        if (digit && (count > 0 || *p != '0')) ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+void formatFieldMagnification(double value, char (&text)[kFieldTextSize])
+{
+    formatFieldDouble(value, text);
+    if (!(std::fabs(value) < 1.0) || value == 0.0 || significantDigits(text) >= 15) return;
+    // The fixed form keeps too few digits, or shows 0, which Start refuses: a view on screen
+    // must come back from its fields. The shortest text that reads back as the same double.
+    for (int precision = 15; precision < 17; ++precision) {
+        std::snprintf(text, sizeof text, "%.*g", precision, value);
+        if (parseFieldDouble(text) == value) return;
+    }
+    std::snprintf(text, sizeof text, "%.17g", value);
+}
+
 void formatFieldTexts(const ViewParams& params, FieldTexts& texts)
 {
     formatFieldDouble(params.centerX, texts.centerX);
     formatFieldDouble(params.centerY, texts.centerY);
-    formatFieldDouble(params.magnification, texts.magnification);
+    formatFieldMagnification(params.magnification, texts.magnification);
     std::snprintf(texts.maxIterations, sizeof texts.maxIterations, "%d",
                   static_cast<int>(params.maxIterations));
 }

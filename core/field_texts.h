@@ -17,6 +17,11 @@ struct FieldTexts {
 // where the fixed form would not fit the buffer.
 void formatFieldDouble(double value, char (&text)[kFieldTextSize]);
 
+// A magnification as its field shows it: as formatFieldDouble where the fixed form keeps at
+// least 15 significant digits; a smaller non-zero one in the shortest of "%.15g", "%.16g" and
+// "%.17g" that reads back as the same double, so that a view shown can be rendered again.
+void formatFieldMagnification(double value, char (&text)[kFieldTextSize]);
+
 // The four texts of params' centre, magnification and iteration limit.
 void formatFieldTexts(const ViewParams& params, FieldTexts& texts);
 

@@ -23,7 +23,8 @@ struct Selection {
 void constrainAspect(MousePoint anchor, MousePoint& corner);
 
 // The view that the rectangle between the two points encloses in a width x height picture of
-// current: a copy of current with a new centre and magnification. A rectangle without area,
-// or one whose view would not be finite, gives an unchanged copy.
+// current: a copy of current with a new centre and magnification, computed with a 64-bit
+// significand whatever the thread's x87 precision setting. A rectangle without area, or one
+// whose view would not be finite, gives an unchanged copy.
 void viewFromSelection(const ViewParams& current, ViewParams& result, MousePoint anchor,
                        MousePoint corner, std::int32_t width, std::int32_t height);

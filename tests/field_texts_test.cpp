@@ -15,6 +15,13 @@ std::string shown(double value)
     return text;
 }
 
+std::string shownAsMagnification(double value)
+{
+    char text[kFieldTextSize];
+    formatFieldMagnification(value, text);
+    return text;
+}
+
 }  // namespace
 
 TEST(FieldTextsTest, InitialViewShowsFixedTexts)
@@ -27,15 +34,18 @@ TEST(FieldTextsTest, InitialViewShowsFixedTexts)
     EXPECT_STREQ("300", texts.maxIterations);
 }
 
+// The centres always, and magnifications while the fixed text keeps 15 significant digits;
+// smaller magnifications in the shortest text that reads back exactly.
 TEST(FieldTextsTest, DoublesShowFixedUntilTheyDoNotFit)
 {
     const struct {
         double value;
         const char* text;
+        const char* magnification = nullptr;  // null: the same text
     } cases[] = {
         {-0.75, "-0.7500000000000000"},
         {640.0 / 66, "9.6969696969696972"},
-        {1e-17, "0.0000000000000000"},
+        {1e-17, "0.0000000000000000", "1e-17"},
         {99999999999999.0, "99999999999999.0000000000000000"},  // 31 characters, the most
         {1e14, "100000000000000"},
         {-9999999999999.0, "-9999999999999.0000000000000000"},
@@ -43,8 +53,19 @@ TEST(FieldTextsTest, DoublesShowFixedUntilTheyDoNotFit)
         {640.0 / 3 * 1e20, "2.1333333333333336e+22"},
         {-std::numeric_limits<double>::max(), "-1.7976931348623157e+308"},
         {std::numeric_limits<double>::infinity(), "inf"},
+        {0.0, "0.0000000000000000"},
+        {0.01, "0.0100000000000000"},
+        {0.1 / 3, "0.0333333333333333"},
+        {-0.001, "-0.0010000000000000", "-0.001"},
+        {0.001 / 3, "0.0003333333333333", "0.0003333333333333333"},
+        {2e-5 / 7, "0.0000028571428571", "2.8571428571428573e-06"},
+        {1e-20, "0.0000000000000000", "1e-20"},
+        {5e-324, "0.0000000000000000", "4.94065645841247e-324"},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.text, shown(c.value));
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.text, shown(c.value));
+        EXPECT_EQ(c.magnification ? c.magnification : c.text, shownAsMagnification(c.value));
+    }
 }
 
 TEST(FieldTextsTest, TextsConvertAsTheStandardConversionsDo)
@@ -89,8 +110,8 @@ TEST(FieldTextsTest, ParsingReplacesOnlyTheFourNumbers)
 }
 
 // What the program writes into a field reads back: exactly where the text carries every bit
-// (short forms, and fixed texts of values of 1 and above), within half a unit of the 16th
-// decimal (and the rounding of the result to a double) otherwise.
+// (short forms, fixed texts of values of 1 and above, magnifications below 0.01), within half a
+// unit of the 16th decimal (and the rounding of the result to a double) otherwise.
 TEST(FieldTextsTest, WrittenTextsReadBack)
 {
     std::mt19937_64 random(7);
@@ -106,6 +127,14 @@ TEST(FieldTextsTest, WrittenTextsReadBack)
         }
         const std::string text = shown(value);
         ASSERT_LT(text.size(), 32u);
+        ViewParams view = kInitialViewParams;
+        view.magnification = value;
+        FieldTexts texts;
+        formatFieldTexts(view, texts);
+        parseFieldTexts(texts, view);
+        if (std::fabs(value) < 0.005) {
+            EXPECT_EQ(value, view.magnification) << texts.magnification;
+        }
         const double back = parseFieldDouble(text.c_str());
         if (std::fabs(value) >= 1.0 || text.find_first_of("e") != std::string::npos) {
             EXPECT_EQ(value, back) << text;

@@ -1,7 +1,9 @@
-#include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/selection.h"
+#include "core/x87_control.h"
 #include "test_support.h"
 
 namespace {
@@ -16,6 +18,14 @@ ViewParams viewAt(double x, double y, double magnification)
     params.colors[3] = 0x01020304;
     params.reserved[2] = 9;
     return params;
+}
+
+// A text that tells every double apart, so that a failure shows the last bits.
+std::string exact(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
 }
 
 bool sameBytes(const ViewParams& a, const ViewParams& b)
@@ -58,6 +68,8 @@ TEST(ZoomGeometryTest, WidthFromHeightIsOneLessOnMultiplesOfThree)
     }
 }
 
+// Exact to the last bit, whatever precision the thread's x87 unit is set to (Windows starts
+// threads other than the first with 53 bits, which would make long double round like double).
 TEST(ZoomGeometryTest, ViewFromSelectionExamples)
 {
     const struct {
@@ -68,27 +80,42 @@ TEST(ZoomGeometryTest, ViewFromSelectionExamples)
         {viewAt(0, 0, 1), {0, 0}, {320, 240}, -1.5, 1.125, 2.0},
         {viewAt(0, 0, 1), {320, 240}, {0, 0}, -1.5, 1.125, 2.0},
         {viewAt(0, 0, 2), {0, 0}, {320, 240}, -0.75, 0.5625, 4.0},
-        {viewAt(0, 0, 1), {0, 0}, {3, 3}, -2.9859375, 2.2359375, 640.0 / 3},
+        {viewAt(0, 0, 1), {0, 0}, {3, 3}, -2.9859375, 2.2359375, 213.33333333333334},
         {viewAt(0, 0, -1), {0, 0}, {320, 240}, 1.5, -1.125, -2.0},
-        {viewAt(0, 0, 1), {100, 100}, {166, 150}, -1.753125, 1.078125, 640.0 / 66},
+        {viewAt(0, 0, 1), {100, 100}, {166, 150}, -1.753125, 1.078125, 9.6969696969696972},
         {viewAt(0, 0, 1), {200, 100}, {120, 160}, -1.5, 1.03125, 8.0},
+        // Drags (0, 66)-(123, 143) and (0, 33)-(123, 110), shaped: doubles would round the
+        // products and give y 1.2703125000000002 and 1.5796874999999999.
+        {viewAt(0, 0, 1), {0, 66}, {102, 143}, -2.5218750000000001, 1.2703125, 6.2745098039215685},
+        {viewAt(0, 0, 1), {0, 33}, {102, 110}, -2.5218750000000001, 1.5796875000000001, 6.2745098039215685},
+        // The steps too are divided with 64 bits before they are stored: divided in doubles
+        // they give -1.6281249999999998 and 0.99999999999999978.
+        {viewAt(0, 0, 1.5), {0, 35}, {119, 125}, -1.628125, 1.0, 8.0672268907563023},
     };
-    for (const auto& c : cases) {
-        ViewParams result;
-        viewFromSelection(c.current, result, c.a, c.b, 640, 480);
-        // Exact binary fractions where the example's numbers are; a few ulps elsewhere.
-        EXPECT_DOUBLE_EQ(c.x, result.centerX);
-        EXPECT_DOUBLE_EQ(c.y, result.centerY);
-        EXPECT_DOUBLE_EQ(c.magnification, result.magnification);
-        EXPECT_EQ(777, result.maxIterations);
-        EXPECT_EQ(0x01020304u, result.colors[3]);
-        EXPECT_EQ(9, result.reserved[2]);
+    constexpr int kCases = sizeof cases / sizeof cases[0];
+    for (const std::uint16_t precision : {kX87Precision64, kX87Precision53}) {
+        ViewParams results[kCases];
+        const std::uint16_t saved = x87ControlWord();
+        setX87ControlWord(withX87Precision(saved, precision));
+        for (int i = 0; i < kCases; ++i) {
+            viewFromSelection(cases[i].current, results[i], cases[i].a, cases[i].b, 640, 480);
+        }
+        const std::uint16_t after = x87ControlWord();
+        setX87ControlWord(saved);
+        EXPECT_EQ(withX87Precision(saved, precision), after) << "the caller's precision is restored";
+        for (int i = 0; i < kCases; ++i) {
+            const ViewParams& r = results[i];
+            const auto& c = cases[i];
+            const std::string label =
+                "row " + std::to_string(i) + (precision == kX87Precision53 ? ", 53-bit x87" : "");
+            EXPECT_EQ(exact(c.x), exact(r.centerX)) << label;
+            EXPECT_EQ(exact(c.y), exact(r.centerY)) << label;
+            EXPECT_EQ(exact(c.magnification), exact(r.magnification)) << label;
+            EXPECT_EQ(777, r.maxIterations);
+            EXPECT_EQ(0x01020304u, r.colors[3]);
+            EXPECT_EQ(9, r.reserved[2]);
+        }
     }
-    ViewParams result;
-    viewFromSelection(viewAt(0, 0, 1), result, {0, 0}, {320, 240}, 640, 480);
-    EXPECT_EQ(-1.5, result.centerX);
-    EXPECT_EQ(1.125, result.centerY);
-    EXPECT_EQ(2.0, result.magnification);
 }
 
 TEST(ZoomGeometryTest, BandsWithoutAreaOrFiniteViewGiveTheCurrentView)

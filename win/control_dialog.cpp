@@ -17,6 +17,13 @@ namespace {
 const int kNumberFields[] = {IDC_CENTER_X, IDC_CENTER_Y, IDC_MAGNIFICATION, IDC_MAX_ITERATIONS};
 const int kTypingLimit = 18;
 
+// A colour as the system takes it. The high byte, which a parameter file may carry and the
+// record keeps, is no part of the colour: brushes would read it as a palette reference.
+COLORREF rgbOf(ColorRef colour)
+{
+    return colour & 0x00FFFFFF;
+}
+
 void onInitDialog(HWND dialog)
 {
     for (int id : kNumberFields) SendMessageA(GetDlgItem(dialog, id), EM_LIMITTEXT, kTypingLimit, 0);
@@ -120,7 +127,7 @@ void drawColorSwatch(const DRAWITEMSTRUCT& item, COLORREF colour)
     const bool pressed = item.itemState & ODS_SELECTED;
     DrawFrameControl(item.hDC, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
     RECT inner = {item.rcItem.left + 5, item.rcItem.top + 5, item.rcItem.right - 5, item.rcItem.bottom - 5};
-    const HBRUSH brush = CreateSolidBrush(colour);
+    const HBRUSH brush = CreateSolidBrush(rgbOf(colour));
     FillRect(item.hDC, &inner, brush);
     DeleteObject(brush);
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &inner);
@@ -131,7 +138,7 @@ int chooseColor(HWND owner, ColorRef& slot)
     CHOOSECOLORA chooser = {};
     chooser.lStructSize = sizeof chooser;
     chooser.hwndOwner = owner;
-    chooser.rgbResult = slot;
+    chooser.rgbResult = rgbOf(slot);
     chooser.lpCustColors = customColors;
     chooser.Flags = CC_RGBINIT;
     if (!ChooseColorA(&chooser)) return 0;

@@ -18,9 +18,10 @@ void showViewParams(const ViewParams& params);
 // Replaces centre, magnification and iteration limit of params with the fields' numbers.
 void readViewParams(ViewParams& params);
 
-// Draws a colour swatch: a push-button frame filled with colour inside a 5-pixel margin.
+// Draws a colour swatch: a push-button frame filled with colour (its low three bytes) inside a
+// 5-pixel margin.
 void drawColorSwatch(const DRAWITEMSTRUCT& item, COLORREF colour);
 
-// Runs the system's colour chooser for slot; 1 and the chosen colour in slot when the user
-// pressed OK, 0 and slot unchanged otherwise.
+// Runs the system's colour chooser for slot, opening with slot's low three bytes; 1 and the
+// chosen colour in slot when the user pressed OK, 0 and slot unchanged otherwise.
 int chooseColor(HWND owner, ColorRef& slot);

@@ -11,9 +11,12 @@ DWORD failureCode()
 
 }  // namespace
 
-DWORD createSurface(HWND window, Surface& surface)
+DWORD createSurface(HWND, Surface& surface)
 {
-    GetClientRect(window, &surface.clientRect);
+    // The picture's own size, not the client area's: on a screen too small for the window the
+    // system clamps the client area, whose width may give rows that are not a multiple of 4
+    // bytes, which the bitmap pads and the frame buffer does not. The window shows what fits.
+    surface.clientRect = RECT{0, 0, kPictureWidth, kPictureHeight};
     surface.memDC = CreateCompatibleDC(nullptr);
     if (!surface.memDC) return failureCode();
 

@@ -9,7 +9,7 @@
 
 struct Surface {
     HDC memDC;             // holds dibSection for the whole life of the surface
-    RECT clientRect;       // the main window's client area at creation: 0, 0, W, H
+    RECT clientRect;       // the picture, 0, 0, W, H: the size given to the main window's client area
     std::uint8_t* bits;    // the frame buffer, W x H x 3 bytes, owned by dibSection
     BitmapInfo bitmapInfo; // describes the frame buffer to the system and to bitmap files
     HBITMAP dibSection;
@@ -23,8 +23,9 @@ static_assert(offsetof(BitmapInfoHeader, biBitCount) == offsetof(BITMAPINFOHEADE
 static_assert(offsetof(BitmapInfoHeader, biClrImportant) == offsetof(BITMAPINFOHEADER, biClrImportant),
               "BITMAPINFOHEADER");
 
-// Creates the surface at the size of window's client area: 0 on success, else the system
-// error code of the step that failed (never 0), with nothing held.
+// Creates the surface for window, at the picture's size (kPictureWidth x kPictureHeight)
+// whatever the size of window's client area: 0 on success, else the system error code of the
+// step that failed (never 0), with nothing held.
 DWORD createSurface(HWND window, Surface& surface);
 
 // Releases what createSurface took; bits must not be used afterwards.

@@ -1,6 +1,7 @@
 // The three colour swatches and the system's colour chooser.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "res/resource.h"
 #include "win/app_state.h"
@@ -33,6 +34,17 @@ void typeThenCancel(HWND chooser)
     pressCancel(chooser);
 }
 
+// The red, green and blue fields of the chooser when it opened.
+std::string shownColour;
+
+void readColourThenOk(HWND chooser)
+{
+    char text[3][8] = {};
+    for (int i = 0; i < 3; ++i) GetDlgItemTextA(chooser, 706 + i, text[i], sizeof text[i]);
+    shownColour = std::string(text[0]) + " " + text[1] + " " + text[2];
+    pressOk(chooser);
+}
+
 ModalDriver clickSwatch(int id, ModalAction action)
 {
     ModalDriver driver;
@@ -46,10 +58,22 @@ using ColorSwatch = ProgramTest;
 
 }  // namespace
 
-TEST_F(ColorSwatch, SwatchesShowTheThreeAnchorColours)
+// A colour's high byte, which a parameter file may carry, is no part of the colour: the swatches
+// and the chooser use the low three bytes, and the record keeps the high byte.
+TEST_F(ColorSwatch, SwatchesShowTheLowThreeBytesOfTheAnchorColours)
 {
-    pumpMessages();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(viewParams.colors[i], swatchColour(kSwatches[i])) << i;
+    const ColorRef withHighBytes[3] = {0x11804000, 0x22C0FF80, 0x33FFFFFF};
+    for (const ColorRef* colours : {kInitialViewParams.colors, withHighBytes}) {
+        std::copy(colours, colours + 3, viewParams.colors);
+        InvalidateRect(controlDialog, nullptr, FALSE);
+        pumpMessages();
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(colours[i] & 0x00FFFFFF, swatchColour(kSwatches[i])) << i;
+    }
+    EXPECT_EQ(0x11804000u, viewParams.colors[0]) << "the record keeps the high byte";
+
+    ASSERT_FALSE(clickSwatch(IDC_COLOR3, readColourThenOk).timedOut);
+    EXPECT_EQ("255 255 255", shownColour) << "the chooser opens with the swatch's colour";
+    EXPECT_EQ(0x00FFFFFFu, viewParams.colors[2]) << "OK gives the colour the chooser showed";
 }
 
 TEST_F(ColorSwatch, ChosenColourIsStoredAndShownButNotRendered)

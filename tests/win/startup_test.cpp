@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/test_support.h"
 #include "win/app_state.h"
+#include "win/program.h"
 #include "window_fixture.h"
 
 using StartUp = ProgramTest;
@@ -27,6 +29,38 @@ TEST_F(StartUp, MainWindowHoldsExactlyThePicture)
     EXPECT_EQ(WS_CAPTION | WS_SYSMENU, style & (WS_CAPTION | WS_SYSMENU));
     EXPECT_EQ(0, style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) << "not resizable";
     EXPECT_NE(nullptr, surface.bits);
+}
+
+// On a screen too small for the window the system clamps its client area; the picture stays
+// 640 x 480, the window shows what fits of it, and a saved bitmap holds all of it.
+TEST_F(StartUp, PictureKeepsItsSizeInASmallWindow)
+{
+    SetWindowPos(mainWindow, nullptr, 0, 0, 330, 240, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    ASSERT_LT(client.right, 640);
+    ASSERT_LT(client.bottom, 480);
+    destroySurface(surface);
+    ASSERT_EQ(0u, createSurface(mainWindow, surface));
+    startRender();  // the render that start-up began wrote into the surface just released
+    ASSERT_EQ(640, surface.clientRect.right);
+    ASSERT_EQ(480, surface.clientRect.bottom);
+    EXPECT_EQ(640, surface.bitmapInfo.header.biWidth);
+    EXPECT_EQ(480, surface.bitmapInfo.header.biHeight);
+
+    moveControlPanelAway();
+    ASSERT_EQ(1, pumpUntilIdle());
+    const std::string picture = renderView(viewParams);
+    const std::string screen = screenPixels(mainWindow);
+    for (size_t row = 480 - client.bottom; row < 480; ++row) {  // the picture's upper-left part
+        ASSERT_EQ(0, screen.compare(row * 1920, client.right * 3, picture, row * 1920, client.right * 3)) << row;
+    }
+
+    const std::string path = tempPath("small.bmp");
+    ASSERT_EQ(1, writeBitmapFile(mainWindow, path.c_str(), surface.bitmapInfo, frameBufferOf(surface)));
+    const std::string file = readWholeFile(path);
+    ASSERT_EQ(921658u, file.size());
+    EXPECT_TRUE(file.substr(58) == picture);
 }
 
 TEST_F(StartUp, ControlPanelShowsTheInitialViewOverTheUpperLeftCorner)
