@@ -37,18 +37,36 @@ ErrorCode createTempBeside(const char* target, char* tempPath, FileRef* file)
     return 0;
 }
 
+// Regular files transfer in pieces only when interrupted; the loop goes on until the end of
+// the file or a real failure.
 ErrorCode readFile(FileRef file, void* buffer, std::uint32_t size, std::uint32_t* done)
 {
-    const ssize_t count = read(static_cast<int>(file), buffer, size);
-    if (count < 0) return lastError();
-    *done = static_cast<std::uint32_t>(count);
+    std::uint32_t total = 0;
+    while (total < size) {
+        const ssize_t count = read(static_cast<int>(file), static_cast<char*>(buffer) + total, size - total);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return lastError();
+        if (count == 0) break;
+        total += static_cast<std::uint32_t>(count);
+    }
+    *done = total;
     return 0;
 }
 
-ErrorCode writeFile(FileRef file, const void* data, std::uint32_t size)
+// A piece that fell short at a size limit is followed by the failure that says why (ENOSPC,
+// EFBIG); a write of nothing ends the loop and leaves the count short.
+ErrorCode writeFile(FileRef file, const void* data, std::uint32_t size, std::uint32_t* done)
 {
-    const ssize_t count = write(static_cast<int>(file), data, size);
-    return count < 0 ? lastError() : 0;
+    std::uint32_t total = 0;
+    while (total < size) {
+        const ssize_t count = write(static_cast<int>(file), static_cast<const char*>(data) + total, size - total);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return lastError();
+        if (count == 0) break;
+        total += static_cast<std::uint32_t>(count);
+    }
+    *done = total;
+    return 0;
 }
 
 void closeFile(FileRef file)
@@ -79,5 +97,5 @@ void requestRepaint(const PixelRect&) {}
 
 }  // namespace
 
-Platform platform = {openForReading, createTempBeside, readFile,    writeFile,    closeFile,
-                     replaceFile,    removeFile,       reportError, requestRepaint};
+Platform platform = {openForReading, createTempBeside, readFile,    writeFile,     closeFile,
+                     replaceFile,    removeFile,       reportError, requestRepaint, ENOSPC};

@@ -5,9 +5,12 @@ namespace {
 ErrorCode writeBlocks(FileRef file, const FileBlock* blocks, int count)
 {
     for (int i = 0; i < count; ++i) {
-        if (ErrorCode error = platform.writeFile(file, blocks[i].data, blocks[i].size)) {
+        std::uint32_t done = 0;
+        if (ErrorCode error = platform.writeFile(file, blocks[i].data, blocks[i].size, &done)) {
             return error;
         }
+        // A request that wrote less without failing found no room for the rest.
+        if (done != blocks[i].size) return platform.diskFull;
     }
     return 0;
 }

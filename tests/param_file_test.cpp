@@ -98,19 +98,19 @@ TEST_F(ParamFile, WritingOverALongerFileLeavesExactly48Bytes)
     EXPECT_EQ(imageOf(kInitialViewParams), readWholeFile(path));
 }
 
-TEST_F(ParamFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
+// A full disk: the request succeeds but writes only part of the record.
+TEST_F(ParamFile, ShortWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
 {
-    const std::string folder = freshFolder("failed-write");
+    const std::string folder = freshFolder("short-write");
     const std::string path = folder + "view.vwp";
     writeWholeFile(path, "the old file");
-    platform.writeFile = [](FileRef file, const void* data, std::uint32_t size) {
-        real.writeFile(file, data, size / 2);  // part of the data reaches the disk
-        return ErrorCode{112};
+    platform.writeFile = [](FileRef file, const void* data, std::uint32_t size, std::uint32_t* done) {
+        return real.writeFile(file, data, size / 2, done);
     };
     EXPECT_EQ(0, writeParamFile(kOwner, path.c_str(), kInitialViewParams));
     EXPECT_EQ("the old file", readWholeFile(path));
     EXPECT_EQ(std::vector<std::string>{"view.vwp"}, filesIn(folder));
-    EXPECT_EQ(std::vector<ErrorCode>{112}, reports);
+    EXPECT_EQ(std::vector<ErrorCode>{real.diskFull}, reports);
 }
 
 TEST_F(ParamFile, SaveIntoAMissingFolderIsReported)
@@ -137,3 +137,4 @@ TEST_F(ParamFile, ErrorOfTheFailedStepIsReportedNotThatOfTheCleanUp)
     EXPECT_EQ("old", readWholeFile(path));
     EXPECT_EQ(std::vector<std::string>{"view.vwp"}, filesIn(folder));
 }
+

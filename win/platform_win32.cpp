@@ -72,10 +72,12 @@ ErrorCode readFile(FileRef file, void* buffer, std::uint32_t size, std::uint32_t
     return 0;
 }
 
-ErrorCode writeFile(FileRef file, const void* data, std::uint32_t size)
+ErrorCode writeFile(FileRef file, const void* data, std::uint32_t size, std::uint32_t* done)
 {
     DWORD count = 0;
-    return WriteFile(handleOf(file), data, size, &count, nullptr) ? 0 : lastError();
+    if (!WriteFile(handleOf(file), data, size, &count, nullptr)) return lastError();
+    *done = count;
+    return 0;
 }
 
 void closeFile(FileRef file)
@@ -108,5 +110,5 @@ void requestRepaint(const PixelRect& rect)
 
 }  // namespace
 
-Platform platform = {openForReading, createTempBeside, readFile,        writeFile,     closeFile,
-                     replaceFile,    removeFile,       reportErrorCode, requestRepaint};
+Platform platform = {openForReading, createTempBeside, readFile,        writeFile,      closeFile,
+                     replaceFile,    removeFile,       reportErrorCode, requestRepaint, ERROR_DISK_FULL};
