@@ -29,7 +29,8 @@ struct Platform {
     // Opens an existing file for reading, with no sharing while it is open.
     ErrorCode (*openForReading)(const char* path, FileRef* file);
     // Creates a new empty file in the folder of target, for writing, with no sharing; its
-    // name goes to tempPath (kMaxPath bytes).
+    // name goes to tempPath (kMaxPath bytes) and is never longer than target's own name
+    // allows, so that every target that fits kMaxPath gets one.
     ErrorCode (*createTempBeside)(const char* target, char* tempPath, FileRef* file);
     // One read request; *done receives the count of bytes actually read, less than size only
     // at the end of the file.

@@ -5,10 +5,11 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "platform.h"
+#include "temp_name.h"
 
 namespace {
 
@@ -29,12 +30,18 @@ ErrorCode createTempBeside(const char* target, char* tempPath, FileRef* file)
 {
     const char* slash = std::strrchr(target, '/');
     const int folderLength = slash ? static_cast<int>(slash - target + 1) : 0;
-    const int length = std::snprintf(tempPath, kMaxPath, "%.*s.tavelin-XXXXXX", folderLength, target);
-    if (length < 0 || length >= kMaxPath) return ENAMETOOLONG;
-    const int fd = mkstemp(tempPath);
-    if (fd < 0) return lastError();
-    *file = fd;
-    return 0;
+    const std::uint32_t first = static_cast<std::uint32_t>(getpid()) * 2654435761u +
+                                static_cast<std::uint32_t>(std::time(nullptr));
+    for (std::uint32_t i = 0; i < kTempNameTries; ++i) {
+        if (!formatTempPath(tempPath, target, folderLength, first + i)) return ENAMETOOLONG;
+        const int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            *file = fd;
+            return 0;
+        }
+        if (errno != EEXIST) return lastError();
+    }
+    return EEXIST;
 }
 
 // Regular files transfer in pieces only when interrupted; the loop goes on until the end of
@@ -76,10 +83,6 @@ void closeFile(FileRef file)
 
 ErrorCode replaceFile(const char* from, const char* to)
 {
-    // mkstemp made the file readable by its owner only; a saved file gets the usual rights.
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(from, 0666 & ~mask);
     return rename(from, to) != 0 ? lastError() : 0;
 }
 

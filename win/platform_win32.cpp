@@ -1,10 +1,10 @@
 // The platform on Windows: the kernel's file functions and error boxes.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "../core/platform.h"
+#include "../core/temp_name.h"
 #include "report_error.h"
 #include "app_state.h"
 
@@ -34,34 +34,33 @@ ErrorCode openForReading(const char* path, FileRef* file)
     return 0;
 }
 
-// The folder part of path, with its separator, or "." when path names no folder.
-void folderOf(const char* path, char (&folder)[MAX_PATH])
+// The length of the folder part of path, its separator included; lead bytes of double-byte
+// characters are stepped over, since their second byte may be a backslash.
+int folderLength(const char* path)
 {
     const char* end = path;
     for (const char* p = path; *p; p = CharNextA(p)) {
         if (*p == '\\' || *p == '/' || *p == ':') end = p + 1;
     }
-    if (end == path) {
-        std::strcpy(folder, ".");
-    } else {
-        std::snprintf(folder, sizeof folder, "%.*s", static_cast<int>(end - path), path);
-    }
+    return static_cast<int>(end - path);
 }
 
 ErrorCode createTempBeside(const char* target, char* tempPath, FileRef* file)
 {
-    char folder[MAX_PATH];
-    folderOf(target, folder);
-    if (GetTempFileNameA(folder, "tav", 0, tempPath) == 0) return lastError();
-    const HANDLE handle = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const ErrorCode error = lastError();
-        DeleteFileA(tempPath);
-        return error;
+    const int folder = folderLength(target);
+    const DWORD first = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (DWORD i = 0; i < kTempNameTries; ++i) {
+        if (!formatTempPath(tempPath, target, folder, first + i)) return ERROR_FILENAME_EXCED_RANGE;
+        const HANDLE handle = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            *file = reinterpret_cast<FileRef>(handle);
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return lastError();
     }
-    *file = reinterpret_cast<FileRef>(handle);
-    return 0;
+    return ERROR_FILE_EXISTS;
 }
 
 ErrorCode readFile(FileRef file, void* buffer, std::uint32_t size, std::uint32_t* done)
