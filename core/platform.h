@@ -26,8 +26,13 @@ struct PixelRect {
 constexpr int kMaxPath = 260;  // bytes of a path buffer, the terminating NUL included
 
 struct Platform {
-    // Opens an existing file for reading, with no sharing while it is open.
+    // Opens an existing disk file for reading, with no sharing while it is open. Devices and
+    // anything else that is no disk file are refused before any read, so nothing can block.
     ErrorCode (*openForReading)(const char* path, FileRef* file);
+    // Fails, with the code that creating the file anew would give, when path names something
+    // that a save must not replace: a file held open by another program, a read-only file, a
+    // device, a path into a missing folder. 0 when path is free or an ordinary file.
+    ErrorCode (*checkSaveTarget)(const char* path);
     // Creates a new empty file in the folder of target, for writing, with no sharing; its
     // name goes to tempPath (kMaxPath bytes) and is never longer than target's own name
     // allows, so that every target that fits kMaxPath gets one.

@@ -13,17 +13,37 @@
 
 namespace {
 
+// Anything but a regular file (a device, a FIFO, a folder) is no file to read or replace.
+constexpr ErrorCode kNotAFile = ENODEV;
+
 ErrorCode lastError()
 {
     return errno != 0 ? static_cast<ErrorCode>(errno) : EIO;
 }
 
+// Without O_NONBLOCK, opening a FIFO would wait for a writer.
 ErrorCode openForReading(const char* path, FileRef* file)
 {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return lastError();
+    struct stat info;
+    const ErrorCode error = fstat(fd, &info) != 0 ? lastError() : S_ISREG(info.st_mode) ? 0 : kNotAFile;
+    if (error) {
+        close(fd);
+        return error;
+    }
     *file = fd;
     return 0;
+}
+
+// A rename would put the new file in place of a device node or a FIFO; such targets are
+// refused, and so are files that may not be written.
+ErrorCode checkSaveTarget(const char* path)
+{
+    struct stat info;
+    if (stat(path, &info) != 0) return errno == ENOENT ? 0 : lastError();
+    if (!S_ISREG(info.st_mode)) return kNotAFile;
+    return access(path, W_OK) != 0 ? lastError() : 0;
 }
 
 ErrorCode createTempBeside(const char* target, char* tempPath, FileRef* file)
@@ -100,5 +120,6 @@ void requestRepaint(const PixelRect&) {}
 
 }  // namespace
 
-Platform platform = {openForReading, createTempBeside, readFile,    writeFile,     closeFile,
-                     replaceFile,    removeFile,       reportError, requestRepaint, ENOSPC};
+Platform platform = {openForReading, checkSaveTarget, createTempBeside, readFile,
+                     writeFile,      closeFile,       replaceFile,      removeFile,
+                     reportError,    requestRepaint,  ENOSPC};

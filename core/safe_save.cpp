@@ -21,7 +21,10 @@ int saveFileSafely(WindowRef owner, const char* path, const FileBlock* blocks, i
 {
     char tempPath[kMaxPath] = {};
     FileRef file = 0;
-    ErrorCode error = platform.createTempBeside(path, tempPath, &file);
+    // The target is checked first, so that the user sees why it cannot be replaced (held
+    // open, read-only, a device, a missing folder) before anything is written.
+    ErrorCode error = platform.checkSaveTarget(path);
+    if (!error) error = platform.createTempBeside(path, tempPath, &file);
     if (error) {
         platform.reportError(owner, error);
         return 0;

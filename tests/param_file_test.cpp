@@ -1,6 +1,10 @@
 #include <cstring>
 #include <string>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "core/param_file.h"
 #include "test_support.h"
 
@@ -138,3 +142,21 @@ TEST_F(ParamFile, ErrorOfTheFailedStepIsReportedNotThatOfTheCleanUp)
     EXPECT_EQ(std::vector<std::string>{"view.vwp"}, filesIn(folder));
 }
 
+#ifndef _WIN32
+// A FIFO would block the reader until a writer came, and a save would put a file in its place.
+TEST_F(ParamFile, OnlyRegularFilesAreReadOrReplaced)
+{
+    const std::string folder = freshFolder("fifo");
+    const std::string path = folder + "pipe.vwp";
+    ASSERT_EQ(0, mkfifo(path.c_str(), 0600));
+    ViewParams params = patternRecord(5);
+    EXPECT_EQ(0, readParamFile(kOwner, path.c_str(), params));
+    EXPECT_EQ(0, writeParamFile(kOwner, path.c_str(), params));
+    EXPECT_EQ(imageOf(patternRecord(5)), imageOf(params));
+    EXPECT_EQ((std::vector<ErrorCode>{ENODEV, ENODEV}), reports);
+    struct stat info;
+    ASSERT_EQ(0, stat(path.c_str(), &info));
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(std::vector<std::string>{"pipe.vwp"}, filesIn(folder));
+}
+#endif
