@@ -1,6 +1,7 @@
 // What the core needs from the operating system: whole-file requests, error reports and the
-// repaint request of the renderer. One global record of function pointers holds the
-// implementation (Win32 on Windows, POSIX elsewhere); tests swap single entries for fakes.
+// repaint request of the renderer. One global record of function pointers (and one error
+// code) holds the implementation (Win32 on Windows, POSIX elsewhere); tests swap single
+// entries for fakes.
 #pragma once
 
 #include <cstdint>
@@ -25,15 +26,22 @@ struct PixelRect {
 constexpr int kMaxPath = 260;  // bytes of a path buffer, the terminating NUL included
 
 struct Platform {
-    // Opens an existing file for reading, with no sharing while it is open.
+    // Opens an existing disk file for reading, with no sharing while it is open. Devices and
+    // anything else that is no disk file are refused before any read, so nothing can block.
     ErrorCode (*openForReading)(const char* path, FileRef* file);
+    // Fails, with the code that creating the file anew would give, when path names something
+    // that a save must not replace: a file held open by another program, a read-only file, a
+    // device, a path into a missing folder. 0 when path is free or an ordinary file.
+    ErrorCode (*checkSaveTarget)(const char* path);
     // Creates a new empty file in the folder of target, for writing, with no sharing; its
-    // name goes to tempPath (kMaxPath bytes).
+    // name goes to tempPath (kMaxPath bytes) and is never longer than target's own name
+    // allows, so that every target that fits kMaxPath gets one.
     ErrorCode (*createTempBeside)(const char* target, char* tempPath, FileRef* file);
-    // One read request; *done receives the count of bytes actually read.
+    // One read request; *done receives the count of bytes actually read, less than size only
+    // at the end of the file.
     ErrorCode (*readFile)(FileRef file, void* buffer, std::uint32_t size, std::uint32_t* done);
-    // One write request.
-    ErrorCode (*writeFile)(FileRef file, const void* data, std::uint32_t size);
+    // One write request; *done receives the count of bytes actually written.
+    ErrorCode (*writeFile)(FileRef file, const void* data, std::uint32_t size, std::uint32_t* done);
     void (*closeFile)(FileRef file);
     // Puts the file at from in place of the file at to, replacing it if it exists.
     ErrorCode (*replaceFile)(const char* from, const char* to);
@@ -42,6 +50,9 @@ struct Platform {
     void (*reportError)(WindowRef owner, ErrorCode code);
     // Asks for a rectangle of the main window to be repainted from the frame buffer.
     void (*requestRepaint)(const PixelRect& rect);
+    // The system's code for a full disk: what a write that fell short without an error of its
+    // own is reported as.
+    ErrorCode diskFull;
 };
 
 // The implementation in use; starts as the one of the system the program was built for.

@@ -5,50 +5,95 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "platform.h"
+#include "temp_name.h"
 
 namespace {
+
+// Anything but a regular file (a device, a FIFO, a folder) is no file to read or replace.
+constexpr ErrorCode kNotAFile = ENODEV;
 
 ErrorCode lastError()
 {
     return errno != 0 ? static_cast<ErrorCode>(errno) : EIO;
 }
 
+// Without O_NONBLOCK, opening a FIFO would wait for a writer.
 ErrorCode openForReading(const char* path, FileRef* file)
 {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return lastError();
+    struct stat info;
+    const ErrorCode error = fstat(fd, &info) != 0 ? lastError() : S_ISREG(info.st_mode) ? 0 : kNotAFile;
+    if (error) {
+        close(fd);
+        return error;
+    }
     *file = fd;
     return 0;
+}
+
+// A rename would put the new file in place of a device node or a FIFO; such targets are
+// refused, and so are files that may not be written.
+ErrorCode checkSaveTarget(const char* path)
+{
+    struct stat info;
+    if (stat(path, &info) != 0) return errno == ENOENT ? 0 : lastError();
+    if (!S_ISREG(info.st_mode)) return kNotAFile;
+    return access(path, W_OK) != 0 ? lastError() : 0;
 }
 
 ErrorCode createTempBeside(const char* target, char* tempPath, FileRef* file)
 {
     const char* slash = std::strrchr(target, '/');
     const int folderLength = slash ? static_cast<int>(slash - target + 1) : 0;
-    const int length = std::snprintf(tempPath, kMaxPath, "%.*s.tavelin-XXXXXX", folderLength, target);
-    if (length < 0 || length >= kMaxPath) return ENAMETOOLONG;
-    const int fd = mkstemp(tempPath);
-    if (fd < 0) return lastError();
-    *file = fd;
-    return 0;
+    const std::uint32_t first = static_cast<std::uint32_t>(getpid()) * 2654435761u +
+                                static_cast<std::uint32_t>(std::time(nullptr));
+    for (std::uint32_t i = 0; i < kTempNameTries; ++i) {
+        if (!formatTempPath(tempPath, target, folderLength, first + i)) return ENAMETOOLONG;
+        const int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            *file = fd;
+            return 0;
+        }
+        if (errno != EEXIST) return lastError();
+    }
+    return EEXIST;
 }
 
+// Regular files transfer in pieces only when interrupted; the loop goes on until the end of
+// the file or a real failure.
 ErrorCode readFile(FileRef file, void* buffer, std::uint32_t size, std::uint32_t* done)
 {
-    const ssize_t count = read(static_cast<int>(file), buffer, size);
-    if (count < 0) return lastError();
-    *done = static_cast<std::uint32_t>(count);
+    std::uint32_t total = 0;
+    while (total < size) {
+        const ssize_t count = read(static_cast<int>(file), static_cast<char*>(buffer) + total, size - total);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return lastError();
+        if (count == 0) break;
+        total += static_cast<std::uint32_t>(count);
+    }
+    *done = total;
     return 0;
 }
 
-ErrorCode writeFile(FileRef file, const void* data, std::uint32_t size)
+// A piece that fell short at a size limit is followed by the failure that says why (ENOSPC,
+// EFBIG); a write of nothing ends the loop and leaves the count short.
+ErrorCode writeFile(FileRef file, const void* data, std::uint32_t size, std::uint32_t* done)
 {
-    const ssize_t count = write(static_cast<int>(file), data, size);
-    return count < 0 ? lastError() : 0;
+    std::uint32_t total = 0;
+    while (total < size) {
+        const ssize_t count = write(static_cast<int>(file), static_cast<const char*>(data) + total, size - total);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return lastError();
+        if (count == 0) break;
+        total += static_cast<std::uint32_t>(count);
+    }
+    *done = total;
+    return 0;
 }
 
 void closeFile(FileRef file)
@@ -58,10 +103,6 @@ void closeFile(FileRef file)
 
 ErrorCode replaceFile(const char* from, const char* to)
 {
-    // mkstemp made the file readable by its owner only; a saved file gets the usual rights.
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(from, 0666 & ~mask);
     return rename(from, to) != 0 ? lastError() : 0;
 }
 
@@ -79,5 +120,6 @@ void requestRepaint(const PixelRect&) {}
 
 }  // namespace
 
-Platform platform = {openForReading, createTempBeside, readFile,    writeFile,    closeFile,
-                     replaceFile,    removeFile,       reportError, requestRepaint};
+Platform platform = {openForReading, checkSaveTarget, createTempBeside, readFile,
+                     writeFile,      closeFile,       replaceFile,      removeFile,
+                     reportError,    requestRepaint,  ENOSPC};

@@ -1,6 +1,13 @@
 #include <cstring>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
+#endif
+
 #include "core/bitmap_file.h"
 #include "test_support.h"
 
@@ -52,25 +59,50 @@ TEST_F(BitmapFile, SavingOverALargerFileLeavesExactlyTheBitmap)
     EXPECT_EQ(921658u, readWholeFile(path).size());
 }
 
-// Each of the three write requests failing in turn leaves the old file byte for byte.
-TEST_F(BitmapFile, AFailedWriteKeepsTheOldFile)
+// Each of the three write requests failing in turn, or writing only part of its bytes as on a
+// full disk, leaves the old file byte for byte.
+TEST_F(BitmapFile, AFailedOrShortWriteKeepsTheOldFile)
 {
-    static int failAt, calls;
-    for (failAt = 1; failAt <= 3; ++failAt) {
-        calls = 0;
-        reports.clear();
-        const Picture picture;
-        const std::string folder = freshFolder("bitmap-fails");
-        const std::string path = folder + "old.bmp";
-        writeWholeFile(path, "an older picture");
-        platform.writeFile = [](FileRef file, const void* data, std::uint32_t size) {
-            if (++calls == failAt) return ErrorCode{112};
-            return real.writeFile(file, data, size);
-        };
-        EXPECT_EQ(0, writeBitmapFile(nullptr, path.c_str(), picture.info, picture.frame));
-        EXPECT_EQ(failAt, calls) << "no request after the failed one";
-        EXPECT_EQ(std::vector<ErrorCode>{112}, reports);
-        EXPECT_EQ("an older picture", readWholeFile(path));
-        EXPECT_EQ(std::vector<std::string>{"old.bmp"}, filesIn(folder));
+    static int failAt, calls, shortWrite;
+    for (shortWrite = 0; shortWrite <= 1; ++shortWrite) {
+        for (failAt = 1; failAt <= 3; ++failAt) {
+            calls = 0;
+            reports.clear();
+            const Picture picture;
+            const std::string folder = freshFolder("bitmap-fails");
+            const std::string path = folder + "old.bmp";
+            writeWholeFile(path, "an older picture");
+            platform.writeFile = [](FileRef file, const void* data, std::uint32_t size, std::uint32_t* done) {
+                if (++calls != failAt) return real.writeFile(file, data, size, done);
+                return shortWrite ? real.writeFile(file, data, size - 1, done) : ErrorCode{23};
+            };
+            EXPECT_EQ(0, writeBitmapFile(nullptr, path.c_str(), picture.info, picture.frame));
+            EXPECT_EQ(failAt, calls) << "no request after the failed one";
+            EXPECT_EQ(std::vector<ErrorCode>{shortWrite ? real.diskFull : 23}, reports);
+            EXPECT_EQ("an older picture", readWholeFile(path));
+            EXPECT_EQ(std::vector<std::string>{"old.bmp"}, filesIn(folder));
+        }
     }
 }
+
+#ifndef _WIN32
+// Under a file-size limit the system writes part of the pixels and then fails with its own
+// error, as on a full disk.
+TEST_F(BitmapFile, ASizeLimitFailsTheSaveWithTheSystemsError)
+{
+    const Picture picture;
+    const std::string folder = freshFolder("size-limit");
+    writeWholeFile(folder + "old.bmp", "an older picture");
+    rlimit saved, limit;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+    limit = {500000, saved.rlim_max};
+    void (*const handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
+    EXPECT_EQ(0, writeBitmapFile(nullptr, (folder + "old.bmp").c_str(), picture.info, picture.frame));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(std::vector<ErrorCode>{EFBIG}, reports);
+    EXPECT_EQ("an older picture", readWholeFile(folder + "old.bmp"));
+    EXPECT_EQ(std::vector<std::string>{"old.bmp"}, filesIn(folder));
+}
+#endif

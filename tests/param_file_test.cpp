@@ -1,6 +1,10 @@
 #include <cstring>
 #include <string>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "core/param_file.h"
 #include "test_support.h"
 
@@ -98,19 +102,19 @@ TEST_F(ParamFile, WritingOverALongerFileLeavesExactly48Bytes)
     EXPECT_EQ(imageOf(kInitialViewParams), readWholeFile(path));
 }
 
-TEST_F(ParamFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
+// A full disk: the request succeeds but writes only part of the record.
+TEST_F(ParamFile, ShortWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
 {
-    const std::string folder = freshFolder("failed-write");
+    const std::string folder = freshFolder("short-write");
     const std::string path = folder + "view.vwp";
     writeWholeFile(path, "the old file");
-    platform.writeFile = [](FileRef file, const void* data, std::uint32_t size) {
-        real.writeFile(file, data, size / 2);  // part of the data reaches the disk
-        return ErrorCode{112};
+    platform.writeFile = [](FileRef file, const void* data, std::uint32_t size, std::uint32_t* done) {
+        return real.writeFile(file, data, size / 2, done);
     };
     EXPECT_EQ(0, writeParamFile(kOwner, path.c_str(), kInitialViewParams));
     EXPECT_EQ("the old file", readWholeFile(path));
     EXPECT_EQ(std::vector<std::string>{"view.vwp"}, filesIn(folder));
-    EXPECT_EQ(std::vector<ErrorCode>{112}, reports);
+    EXPECT_EQ(std::vector<ErrorCode>{real.diskFull}, reports);
 }
 
 TEST_F(ParamFile, SaveIntoAMissingFolderIsReported)
@@ -137,3 +141,22 @@ TEST_F(ParamFile, ErrorOfTheFailedStepIsReportedNotThatOfTheCleanUp)
     EXPECT_EQ("old", readWholeFile(path));
     EXPECT_EQ(std::vector<std::string>{"view.vwp"}, filesIn(folder));
 }
+
+#ifndef _WIN32
+// A FIFO would block the reader until a writer came, and a save would put a file in its place.
+TEST_F(ParamFile, OnlyRegularFilesAreReadOrReplaced)
+{
+    const std::string folder = freshFolder("fifo");
+    const std::string path = folder + "pipe.vwp";
+    ASSERT_EQ(0, mkfifo(path.c_str(), 0600));
+    ViewParams params = patternRecord(5);
+    EXPECT_EQ(0, readParamFile(kOwner, path.c_str(), params));
+    EXPECT_EQ(0, writeParamFile(kOwner, path.c_str(), params));
+    EXPECT_EQ(imageOf(patternRecord(5)), imageOf(params));
+    EXPECT_EQ((std::vector<ErrorCode>{ENODEV, ENODEV}), reports);
+    struct stat info;
+    ASSERT_EQ(0, stat(path.c_str(), &info));
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(std::vector<std::string>{"pipe.vwp"}, filesIn(folder));
+}
+#endif
