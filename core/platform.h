@@ -1,12 +1,14 @@
 // What the core needs from the operating system: whole-file requests, error reports and the
 // repaint request of the renderer. One global record of function pointers (and one error
-// code) holds the implementation (Win32 on Windows, POSIX elsewhere); tests swap single
-// entries for fakes.
+// code) holds the implementation, which each program defines: the system's file requests
+// (platform/, Win32 or POSIX) with its own reports and repaints. Tests swap single entries
+// for fakes.
 #pragma once
 
 #include <cstdint>
 
-// An owner window for error boxes, opaque to the core (an HWND on Windows).
+// Whom an error report belongs to, opaque to the core: the window that owns the error box in
+// the window program, the text that begins the message line in the console programs.
 using WindowRef = void*;
 
 // An open file, opaque to the core (a HANDLE on Windows, a descriptor elsewhere).

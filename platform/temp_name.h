@@ -1,12 +1,12 @@
 // Names for the temporary file that a save writes beside its target. Both platforms use them;
-// the header has no code of its own to link, since the platform sits below the core.
+// a header only, with nothing to link.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
-#include "platform.h"
+#include "core/platform.h"
 
 // How many names a save tries before it gives up on a folder full of them; more than the
 // 36 one-character names that a target at the length limit leaves room for.

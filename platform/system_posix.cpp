@@ -1,4 +1,4 @@
-// The platform on POSIX systems, where the core is built natively and tested.
+// The system's file requests and error texts on POSIX systems, where the core is built natively.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform.h"
+#include "system.h"
 #include "temp_name.h"
 
 namespace {
@@ -111,15 +111,15 @@ void removeFile(const char* path)
     unlink(path);
 }
 
-void reportError(WindowRef, ErrorCode code)
-{
-    std::fprintf(stderr, "tavelin: %s\n", std::strerror(static_cast<int>(code)));
-}
-
-void requestRepaint(const PixelRect&) {}
-
 }  // namespace
 
-Platform platform = {openForReading, checkSaveTarget, createTempBeside, readFile,
-                     writeFile,      closeFile,       replaceFile,      removeFile,
-                     reportError,    requestRepaint,  ENOSPC};
+Platform withSystemFiles(ErrorReport report, RepaintRequest repaint)
+{
+    return Platform{openForReading, checkSaveTarget, createTempBeside, readFile, writeFile,  closeFile,
+                    replaceFile,    removeFile,      report,           repaint,  ENOSPC};
+}
+
+void systemErrorText(ErrorCode code, char* text, std::size_t size)
+{
+    std::snprintf(text, size, "%s", std::strerror(static_cast<int>(code)));
+}

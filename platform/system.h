@@ -1,0 +1,18 @@
+// The system's side of the core's platform, on Windows and on POSIX systems: file requests and
+// the system's error texts. Each program puts them together with its own way of reporting
+// errors and repainting: message boxes and the main window for the window program, a line on
+// standard error for the console programs.
+#pragma once
+
+#include <cstddef>
+
+#include "core/platform.h"
+
+using ErrorReport = void (*)(WindowRef owner, ErrorCode code);
+using RepaintRequest = void (*)(const PixelRect& rect);
+
+// A platform record with this system's file requests and the program's report and repaint.
+Platform withSystemFiles(ErrorReport report, RepaintRequest repaint);
+
+// The system's message for code, on one line, in English where the system has it.
+void systemErrorText(ErrorCode code, char* text, std::size_t size);
