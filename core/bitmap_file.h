@@ -63,7 +63,14 @@ static_assert(kBitmapHeaderBytes == 58, "the pixel rows start at byte 58");
 // biSize, biWidth, biHeight, biPlanes, biBitCount and biCompression (BI_RGB).
 void describeFrameBuffer(BitmapInfo& info, std::int32_t width, std::int32_t height);
 
-// Writes the file header, info and the frame buffer, one write request each, in place of any
-// file at path. 1 on success; 0 after a reported failure, leaving an existing file unchanged.
+// Whether a 24-bit picture of width x height pixels fits a bitmap file, whose size field has
+// 32 bits.
+int fitsBitmapFile(std::int32_t width, std::int32_t height);
+
+// Writes the file header, info and the frame buffer in place of any file at path. Rows that
+// are a multiple of 4 bytes long, as the window's picture, go in one write request straight
+// from the frame buffer; others are written row by row, each padded to 4 bytes as the format
+// asks. The size must fit a bitmap file. 1 on success; 0 after a reported failure, leaving an
+// existing file unchanged.
 int writeBitmapFile(WindowRef owner, const char* path, const BitmapInfo& info,
                     const FrameBuffer& frame);

@@ -52,9 +52,12 @@ struct Platform {
     void (*reportError)(WindowRef owner, ErrorCode code);
     // Asks for a rectangle of the main window to be repainted from the frame buffer.
     void (*requestRepaint)(const PixelRect& rect);
-    // The system's code for a full disk: what a write that fell short without an error of its
-    // own is reported as.
+    // The system's codes for a full disk (what a write that fell short without an error of
+    // its own is reported as), for too little memory, and for an operation that the user
+    // cancelled.
     ErrorCode diskFull;
+    ErrorCode outOfMemory;
+    ErrorCode cancelled;
 };
 
 // The implementation in use; starts as the one of the system the program was built for.

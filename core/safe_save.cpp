@@ -2,38 +2,43 @@
 
 namespace {
 
-ErrorCode writeBlocks(FileRef file, const FileBlock* blocks, int count)
+struct Blocks {
+    const FileBlock* blocks;
+    int count;
+};
+
+void writeBlocks(SaveWriter& writer, const void* context)
 {
-    for (int i = 0; i < count; ++i) {
-        std::uint32_t done = 0;
-        if (ErrorCode error = platform.writeFile(file, blocks[i].data, blocks[i].size, &done)) {
-            return error;
-        }
-        // A request that wrote less without failing found no room for the rest.
-        if (done != blocks[i].size) return platform.diskFull;
-    }
-    return 0;
+    const Blocks& list = *static_cast<const Blocks*>(context);
+    for (int i = 0; i < list.count; ++i) writePiece(writer, list.blocks[i].data, list.blocks[i].size);
 }
 
 }  // namespace
 
-int saveFileSafely(WindowRef owner, const char* path, const FileBlock* blocks, int count)
+void writePiece(SaveWriter& writer, const void* data, std::uint32_t size)
+{
+    if (writer.error) return;
+    std::uint32_t done = 0;
+    writer.error = platform.writeFile(writer.file, data, size, &done);
+    if (!writer.error && done != size) writer.error = platform.diskFull;
+}
+
+int saveFileWith(WindowRef owner, const char* path, ContentWriter write, const void* context)
 {
     char tempPath[kMaxPath] = {};
-    FileRef file = 0;
+    SaveWriter writer = {0, 0};
     // The target is checked first, so that the user sees why it cannot be replaced (held
     // open, read-only, a device, a missing folder) before anything is written.
     ErrorCode error = platform.checkSaveTarget(path);
-    if (!error) error = platform.createTempBeside(path, tempPath, &file);
+    if (!error) error = platform.createTempBeside(path, tempPath, &writer.file);
     if (error) {
         platform.reportError(owner, error);
         return 0;
     }
-    error = writeBlocks(file, blocks, count);
-    platform.closeFile(file);
-    if (!error) {
-        error = platform.replaceFile(tempPath, path);
-    }
+    write(writer, context);
+    platform.closeFile(writer.file);
+    error = writer.error;
+    if (!error) error = platform.replaceFile(tempPath, path);
     if (error) {
         // The code was taken before the clean-up, which may change the system's last error.
         platform.removeFile(tempPath);
@@ -41,4 +46,10 @@ int saveFileSafely(WindowRef owner, const char* path, const FileBlock* blocks, i
         return 0;
     }
     return 1;
+}
+
+int saveFileSafely(WindowRef owner, const char* path, const FileBlock* blocks, int count)
+{
+    const Blocks list = {blocks, count};
+    return saveFileWith(owner, path, writeBlocks, &list);
 }

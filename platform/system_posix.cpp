@@ -116,7 +116,8 @@ void removeFile(const char* path)
 Platform withSystemFiles(ErrorReport report, RepaintRequest repaint)
 {
     return Platform{openForReading, checkSaveTarget, createTempBeside, readFile, writeFile,  closeFile,
-                    replaceFile,    removeFile,      report,           repaint,  ENOSPC};
+                    replaceFile,    removeFile,      report,           repaint,  ENOSPC,     ENOMEM,
+                    ECANCELED};
 }
 
 void systemErrorText(ErrorCode code, char* text, std::size_t size)

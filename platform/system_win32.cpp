@@ -149,7 +149,8 @@ void removeFile(const char* path)
 Platform withSystemFiles(ErrorReport report, RepaintRequest repaint)
 {
     return Platform{openForReading, checkSaveTarget, createTempBeside, readFile, writeFile,      closeFile,
-                    replaceFile,    removeFile,      report,           repaint,  ERROR_DISK_FULL};
+                    replaceFile,    removeFile,      report,           repaint,  ERROR_DISK_FULL,
+                    ERROR_NOT_ENOUGH_MEMORY, ERROR_CANCELLED};
 }
 
 void systemErrorText(ErrorCode code, char* text, std::size_t size)
