@@ -1,0 +1,8 @@
+// Ctrl+C: instead of ending the process at once, which could leave a temporary file behind, it
+// sets a flag that the render and the save look at and end on.
+#pragma once
+
+#include <atomic>
+
+// From now on, Ctrl+C (and, on POSIX, SIGTERM) sets *flag to 1.
+void catchInterrupt(std::atomic<int>* flag);

@@ -1,0 +1,122 @@
+#include "options.h"
+
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+const char kUsage[] =
+    "usage: tavelin-render VIEW.vwp -o OUT.bmp|OUT.png [--size WxH] [--threads N] [--quiet]\n"
+    "\n"
+    "Renders the view of a tavelin parameter file as a picture: BMP or PNG, chosen by the\n"
+    "output's extension.\n"
+    "  -o, --output FILE   the picture to write; an existing file is replaced only when the\n"
+    "                      whole new one is written\n"
+    "  --size WxH          the picture's size in pixels (default 640x480, the window's picture);\n"
+    "                      its width spans 6 / magnification, and pixels are square\n"
+    "  --threads N         render with N threads (default: one per processor core)\n"
+    "  --quiet             no progress bar\n"
+    "  -h, --help          this text\n";
+
+namespace {
+
+constexpr std::int32_t kMaxSide = 1000000;
+constexpr std::int32_t kMaxThreads = 1024;
+
+// A whole decimal number from 1 to max, and nothing after it.
+int parseCount(const char* text, const char* end, std::int32_t max, std::int32_t& value)
+{
+    if (text == end || !std::isdigit(static_cast<unsigned char>(*text))) return 0;
+    long long number = 0;
+    for (const char* p = text; p != end; ++p) {
+        if (!std::isdigit(static_cast<unsigned char>(*p))) return 0;
+        number = number * 10 + (*p - '0');
+        if (number > max) return 0;
+    }
+    if (number < 1) return 0;
+    value = static_cast<std::int32_t>(number);
+    return 1;
+}
+
+int parseSize(const char* text, Options& options)
+{
+    const char* x = std::strpbrk(text, "xX");
+    return x && parseCount(text, x, kMaxSide, options.width) &&
+           parseCount(x + 1, x + std::strlen(x), kMaxSide, options.height);
+}
+
+int endsWith(const char* text, const char* suffix)
+{
+    const std::size_t length = std::strlen(text), suffixLength = std::strlen(suffix);
+    if (length < suffixLength) return 0;
+    for (std::size_t i = 0; i < suffixLength; ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[length - suffixLength + i])) != suffix[i]) return 0;
+    }
+    return 1;
+}
+
+// Writes the reason into error; 0, the result of a failed parse.
+__attribute__((format(printf, 2, 3))) int fail(char (&error)[kOptionErrorSize], const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(error, sizeof error, format, arguments);
+    va_end(arguments);
+    return 0;
+}
+
+std::int32_t defaultThreads()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : cores > unsigned(kMaxThreads) ? kMaxThreads : std::int32_t(cores);
+}
+
+}  // namespace
+
+int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionErrorSize])
+{
+    options = Options{nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0};
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const int hasValue = i + 1 < argc;
+        if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {
+            options.help = 1;
+            return 1;
+        } else if (!std::strcmp(arg, "--quiet")) {
+            options.quiet = 1;
+        } else if (!std::strcmp(arg, "-o") || !std::strcmp(arg, "--output")) {
+            if (!hasValue) return fail(error, "%s needs a file name", arg);
+            options.outputPath = argv[++i];
+        } else if (!std::strcmp(arg, "--size")) {
+            if (!hasValue || !parseSize(argv[i + 1], options)) {
+                return fail(error, "bad size '%s': give WxH, each from 1 to %ld",
+                                     hasValue ? argv[i + 1] : "", long(kMaxSide));
+            }
+            ++i;
+        } else if (!std::strcmp(arg, "--threads")) {
+            if (!hasValue || !parseCount(argv[i + 1], argv[i + 1] + std::strlen(argv[i + 1]), kMaxThreads, options.threads)) {
+                return fail(error, "bad thread count '%s': give a number from 1 to %ld",
+                                     hasValue ? argv[i + 1] : "", long(kMaxThreads));
+            }
+            ++i;
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            return fail(error, "unknown option '%s' (see --help)", arg);
+        } else if (!options.viewPath) {
+            options.viewPath = arg;
+        } else {
+            return fail(error, "one parameter file only: '%s' is one too many", arg);
+        }
+    }
+    if (!options.viewPath) return fail(error, "no parameter file given (see --help)");
+    if (!options.outputPath) return fail(error, "no output file given: -o OUT.bmp or OUT.png");
+    if (endsWith(options.outputPath, ".bmp")) {
+        options.format = ImageFormat::bmp;
+    } else if (endsWith(options.outputPath, ".png")) {
+        options.format = ImageFormat::png;
+    } else {
+        return fail(error, "output '%s' must end in .bmp or .png", options.outputPath);
+    }
+    return 1;
+}

@@ -1,0 +1,25 @@
+// The command line of tavelin-render, read without touching any file.
+#pragma once
+
+#include <cstdint>
+
+enum class ImageFormat { bmp, png };
+
+struct Options {
+    const char* viewPath;    // the parameter file
+    const char* outputPath;  // the picture to write
+    ImageFormat format;      // from the output's extension
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t threads;
+    int quiet;               // no progress bar
+    int help;                // print the usage and end
+};
+
+constexpr int kOptionErrorSize = 160;
+
+// Reads argv into options, with defaults for what is not given (640 x 480, one thread per
+// core, the progress bar). 1 on success; 0 with a one-line reason in error.
+int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionErrorSize]);
+
+extern const char kUsage[];

@@ -1,0 +1,197 @@
+#include "render_tool.h"
+
+#include <chrono>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
+#include "core/param_file.h"
+#include "core/platform.h"
+#include "options.h"
+#include "picture_files.h"
+#include "picture_render.h"
+#include "progress_bar.h"
+#include "terminal.h"
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kBadInput = 1;
+constexpr int kInterrupted = 130;  // as a shell reports a command ended by Ctrl+C
+
+// The start of a message line: the program's name and what it was doing with which file. The
+// console platform reports errors with it as their owner.
+struct Context {
+    char text[320];
+};
+
+WindowRef contextOf(Context& context, const char* action, const char* path)
+{
+    std::snprintf(context.text, sizeof context.text, "tavelin-render: cannot %s '%s'", action, path);
+    return context.text;
+}
+
+__attribute__((format(printf, 1, 2))) int complain(const char* format, ...)
+{
+    std::fprintf(stderr, "tavelin-render: ");
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(stderr, format, arguments);
+    va_end(arguments);
+    std::fprintf(stderr, "\n");
+    return kBadInput;
+}
+
+// The view as the window program's Open takes it: a short file replaces only the bytes it
+// has, here of the initial view.
+int readView(const char* path, ViewParams& params)
+{
+    Context context;
+    params = kInitialViewParams;
+    if (!readParamFile(contextOf(context, "read", path), path, params)) return 0;
+    if (isDrawableView(params)) return 1;
+    complain("'%s' holds a view that cannot be drawn: the magnification must be a non-zero number, and the centre finite numbers",
+             path);
+    return 0;
+}
+
+// Finds out before a long render whether the output can be written: the target can be
+// replaced, and its folder takes a new file.
+int outputWritable(const char* path)
+{
+    Context context;
+    char tempPath[kMaxPath];
+    FileRef file = 0;
+    ErrorCode error = platform.checkSaveTarget(path);
+    if (!error) error = platform.createTempBeside(path, tempPath, &file);
+    if (error) {
+        platform.reportError(contextOf(context, "write", path), error);
+        return 0;
+    }
+    platform.closeFile(file);
+    platform.removeFile(tempPath);
+    return 1;
+}
+
+struct ProgressLine {
+    int shown;
+    std::chrono::steady_clock::time_point start;
+    std::int32_t rows;
+};
+
+void showProgress(std::int32_t rowsDone, void* context)
+{
+    const ProgressLine& line = *static_cast<const ProgressLine*>(context);
+    if (!line.shown) return;
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - line.start).count();
+    char text[kProgressTextSize];
+    formatProgress(text, rowsDone, line.rows, elapsed);
+    std::fprintf(stderr, "\r%s", text);
+    std::fflush(stderr);
+}
+
+// Writes go through this while a picture is saved, so that an interrupt ends the save between
+// two write requests; the save then removes its temporary file.
+const std::atomic<int>* saveInterrupt = nullptr;
+ErrorCode (*systemWrite)(FileRef, const void*, std::uint32_t, std::uint32_t*) = nullptr;
+
+ErrorCode writeUnlessInterrupted(FileRef file, const void* data, std::uint32_t size, std::uint32_t* done)
+{
+    if (saveInterrupt->load()) return platform.cancelled;
+    return systemWrite(file, data, size, done);
+}
+
+// The PNG encoder cannot be stopped half-way, and takes seconds for a large picture: it runs
+// on a thread of its own while this one watches for an interrupt, on which the process ends
+// at once (nothing is on disk yet).
+unsigned char* encodePngInterruptibly(const FrameBuffer& frame, const std::atomic<int>& interrupted,
+                                      std::uint32_t* size)
+{
+    std::atomic<int> done{0};
+    unsigned char* png = nullptr;
+    std::thread encoder([&] {
+        png = encodePng(frame, size);
+        done.store(1);
+    });
+    while (!done.load()) {
+        if (interrupted.load()) {
+            complain("interrupted; nothing written");
+            std::fflush(stderr);
+            std::_Exit(kInterrupted);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    encoder.join();
+    return png;
+}
+
+int savePicture(const Options& options, const FrameBuffer& frame, const std::atomic<int>& interrupted)
+{
+    Context context;
+    const WindowRef owner = contextOf(context, "write", options.outputPath);
+    if (options.format == ImageFormat::bmp) return saveBmp(owner, options.outputPath, frame);
+    std::uint32_t size = 0;
+    unsigned char* png = encodePngInterruptibly(frame, interrupted, &size);
+    if (!png) {
+        platform.reportError(owner, platform.outOfMemory);
+        return 0;
+    }
+    const int saved = saveBytes(owner, options.outputPath, png, size);
+    std::free(png);
+    return saved;
+}
+
+int saveInterruptibly(const Options& options, const FrameBuffer& frame, const std::atomic<int>& interrupted)
+{
+    saveInterrupt = &interrupted;
+    systemWrite = platform.writeFile;
+    platform.writeFile = writeUnlessInterrupted;
+    const int saved = savePicture(options, frame, interrupted);
+    platform.writeFile = systemWrite;
+    return saved;
+}
+
+int render(const Options& options, const ViewParams& params, const std::atomic<int>& interrupted)
+{
+    const std::uint64_t bytes = std::uint64_t(options.width) * std::uint64_t(options.height) * kBytesPerPixel;
+    std::uint8_t* pixels = bytes <= SIZE_MAX ? new (std::nothrow) std::uint8_t[std::size_t(bytes)] : nullptr;
+    if (!pixels) {
+        return complain("not enough memory for a %ldx%ld picture (%.0f MiB)", long(options.width),
+                        long(options.height), double(bytes) / (1 << 20));
+    }
+    const FrameBuffer frame = {options.width, options.height, pixels};
+    ProgressLine line = {!options.quiet && stderrIsTerminal(), std::chrono::steady_clock::now(), options.height};
+    const int complete = renderPicture(params, frame, options.threads, interrupted, showProgress, &line);
+    if (line.shown) std::fprintf(stderr, "\n");
+    int result = kDone;
+    if (!complete) {
+        complain("interrupted; nothing written");
+        result = kInterrupted;
+    } else if (!saveInterruptibly(options, frame, interrupted)) {
+        result = interrupted.load() ? kInterrupted : kBadInput;
+    }
+    delete[] pixels;
+    return result;
+}
+
+}  // namespace
+
+int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted)
+{
+    Options options;
+    char error[kOptionErrorSize];
+    if (!parseOptions(argc, argv, options, error)) return complain("%s", error);
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return kDone;
+    }
+    const char* limit = "";
+    if (!pictureFitsFormat(options.width, options.height, options.format, &limit)) {
+        return complain("%ldx%ld is too large: %s", long(options.width), long(options.height), limit);
+    }
+    ViewParams params;
+    if (!readView(options.viewPath, params) || !outputWritable(options.outputPath)) return kBadInput;
+    return render(options, params, interrupted);
+}

@@ -1,0 +1,10 @@
+// tavelin-render: renders the view of a parameter file as a BMP or PNG picture of any size.
+#pragma once
+
+#include <atomic>
+
+// Runs the tool on its command line; the process exit code: 0 after a written picture or the
+// usage, 1 after bad input (with a one-line message on standard error and nothing written),
+// 130 after an interrupt (nothing written). interrupted is looked at during the render and
+// the save.
+int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted);
