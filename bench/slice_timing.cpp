@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kRounds = 5;               // frames of each kind, taken in turn
+constexpr int kRounds = 15;              // frames of each kind, taken in turn
 constexpr double kSlicedSeconds = 3.0;   // how long views e and f are rendered
 
 struct Best {
