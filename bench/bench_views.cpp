@@ -18,8 +18,6 @@ const BenchView kBenchViews[kBenchViewCount] = {
     {"f", -1.4011551890920506, 0.0, 1e6, 200000000},  // the Feigenbaum point
 };
 
-namespace {
-
 ViewParams paramsOf(const BenchView& view)
 {
     ViewParams params = kInitialViewParams;
@@ -29,6 +27,8 @@ ViewParams paramsOf(const BenchView& view)
     params.maxIterations = view.maxIterations;
     return params;
 }
+
+namespace {
 
 double secondsSince(std::chrono::steady_clock::time_point start)
 {

@@ -20,6 +20,9 @@ constexpr int kBenchViewCount = 6;
 constexpr int kWholeFrameViews = 4;
 extern const BenchView kBenchViews[kBenchViewCount];
 
+// The view's record: the initial one with the view's centre, magnification and limit.
+ViewParams paramsOf(const BenchView& view);
+
 struct FrameTiming {
     double seconds;             // the frame, or the part of it rendered in the time allowed
     double longestCallSeconds;  // the longest row (whole rows) or slice

@@ -16,16 +16,6 @@ constexpr std::int32_t kWidth = 1920;
 constexpr std::int32_t kHeight = 1440;
 constexpr int kRounds = 3;
 
-ViewParams paramsOf(const BenchView& view)
-{
-    ViewParams params = kInitialViewParams;
-    params.centerX = view.centerX;
-    params.centerY = view.centerY;
-    params.magnification = view.magnification;
-    params.maxIterations = view.maxIterations;
-    return params;
-}
-
 void ignoreProgress(std::int32_t, void*) {}
 
 double renderSeconds(const BenchView& view, std::int32_t threads, std::vector<std::uint8_t>& pixels)
