@@ -157,7 +157,8 @@ void systemErrorText(ErrorCode code, char* text, std::size_t size)
 {
     const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     const DWORD capacity = static_cast<DWORD>(size);
-    DWORD length = FormatMessageA(flags, nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, capacity, nullptr);
+    const DWORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    DWORD length = FormatMessageA(flags, nullptr, code, english, text, capacity, nullptr);
     if (length == 0) length = FormatMessageA(flags, nullptr, code, 0, text, capacity, nullptr);
     if (length == 0) std::snprintf(text, size, "system error %lu", static_cast<unsigned long>(code));
     // The system's texts end in a line break.

@@ -90,17 +90,15 @@ int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionE
             if (!hasValue) return fail(error, "%s needs a file name", arg);
             options.outputPath = argv[++i];
         } else if (!std::strcmp(arg, "--size")) {
-            if (!hasValue || !parseSize(argv[i + 1], options)) {
-                return fail(error, "bad size '%s': give WxH, each from 1 to %ld",
-                                     hasValue ? argv[i + 1] : "", long(kMaxSide));
+            const char* size = hasValue ? argv[++i] : "";
+            if (!parseSize(size, options)) {
+                return fail(error, "bad size '%s': give WxH, each from 1 to %ld", size, long(kMaxSide));
             }
-            ++i;
         } else if (!std::strcmp(arg, "--threads")) {
-            if (!hasValue || !parseCount(argv[i + 1], argv[i + 1] + std::strlen(argv[i + 1]), kMaxThreads, options.threads)) {
-                return fail(error, "bad thread count '%s': give a number from 1 to %ld",
-                                     hasValue ? argv[i + 1] : "", long(kMaxThreads));
+            const char* count = hasValue ? argv[++i] : "";
+            if (!parseCount(count, count + std::strlen(count), kMaxThreads, options.threads)) {
+                return fail(error, "bad thread count '%s': give a number from 1 to %ld", count, long(kMaxThreads));
             }
-            ++i;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return fail(error, "unknown option '%s' (see --help)", arg);
         } else if (!options.viewPath) {

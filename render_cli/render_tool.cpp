@@ -52,8 +52,8 @@ int readView(const char* path, ViewParams& params)
     params = kInitialViewParams;
     if (!readParamFile(contextOf(context, "read", path), path, params)) return 0;
     if (isDrawableView(params)) return 1;
-    complain("'%s' holds a view that cannot be drawn: the magnification must be a non-zero number, and the centre finite numbers",
-             path);
+    complain("'%s' holds a view that cannot be drawn: the magnification must be a non-zero number, "
+             "and the centre finite numbers", path);
     return 0;
 }
 
