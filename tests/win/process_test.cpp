@@ -1,9 +1,8 @@
-// The real tavelin.exe in a process of its own: a failed start-up, and a zoom saved from the
-// menu on the way to the close box.
+// The real tavelin.exe in a process of its own: a failed start-up, and a zoom on the way to the
+// close box.
 #include <cstring>
 
 #include "res/resource.h"
-#include "tests/test_support.h"
 #include "window_fixture.h"
 
 namespace {
@@ -49,9 +48,9 @@ TEST(Process, FailedStartUpShowsTheSystemsTextAndExitsWithOne)
     EXPECT_EQ(1u, exitCodeOf(process));
 }
 
-// A user's road: the default picture, a band dragged over it, Start, the picture saved from the
-// menu, and the close box; the file holds the core's rendering of the view that the fields show.
-TEST(Process, ZoomSavedFromTheMenu)
+// A user's road: the default picture, a band dragged over it, Start, and the close box. The
+// screen shows the core's rendering of the view that the fields show.
+TEST(Process, ZoomAndClose)
 {
     PROCESS_INFORMATION process = {};
     const HWND panel = launch("tavelin.exe", process);
@@ -70,22 +69,8 @@ TEST(Process, ZoomSavedFromTheMenu)
     PostMessageA(main, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 150));
     PostMessageA(GetDlgItem(panel, IDC_START), BM_CLICK, 0, 0);
     const ViewParams zoomed = {-1.753125, 1.078125, 9.6969696969696972, 300, {0x00804000, 0x00C0FF80, 0x00FFFFFF}, {}};
-    ASSERT_TRUE(shows(zoomed)) << "the zoomed picture";
+    EXPECT_TRUE(shows(zoomed)) << "the zoomed picture";
     EXPECT_EQ("-1.7531250000000000 1.0781250000000000 9.6969696969696972 300 ", fieldTexts(panel));
-
-    const std::string path = tempPath("zoom.bmp");
-    PostMessageA(main, WM_COMMAND, IDM_SAVE_BITMAP, 0);
-    HWND dialog = panel;
-    for (int i = 0; i < 500 && (dialog == panel || !IsWindowVisible(dialog)); ++i) {
-        Sleep(20);
-        dialog = FindWindowA("#32770", nullptr);  // the top one
-    }
-    Sleep(100);
-    SetDlgItemTextA(dialog, 0x47c, path.c_str());
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    std::string file;
-    for (int i = 0; i < 500 && (file = readWholeFile(path)).size() != 921658; ++i) Sleep(20);
     PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(0u, exitCodeOf(process));
-    EXPECT_TRUE(file.substr(58) == renderView(zoomed));
 }

@@ -81,8 +81,6 @@ TEST_F(StartUp, WindowsLoopAndPicture)
 
     // The default view renders without any action; each loop turn handles a waiting message,
     // or else renders a row, whose paint comes before the next row.
-    EXPECT_EQ(0.009375, renderJob.stepX);
-    EXPECT_EQ(surface.bits, renderJob.writePos);
     pump();
     for (int i = 0; i < 5; ++i) PostMessageA(mainWindow, WM_NULL, 0, 0);
     std::string rows;
@@ -96,20 +94,12 @@ TEST_F(StartUp, WindowsLoopAndPicture)
     EXPECT_TRUE(frameBufferBytes() == renderView(kInitialViewParams));
     EXPECT_TRUE(pixelsOf(mainWindow) == frameBufferBytes()) << "the window shows the frame buffer";
 
-    // The picture keeps its size whatever the window's client area (here the panel's); a
-    // window too small for it shows its upper-left part.
+    // The picture keeps its size whatever the window's client area (here the panel's).
     Surface other = {};
     ASSERT_EQ(0u, createSurface(controlDialog, other));
     EXPECT_EQ(640, other.clientRect.right);
     EXPECT_EQ(480, other.bitmapInfo.header.biHeight);
     destroySurface(other);
-    SetWindowPos(mainWindow, nullptr, 0, 0, 330, 240, SWP_NOMOVE | SWP_NOZORDER);
-    InvalidateRect(mainWindow, nullptr, FALSE);
-    pump();
-    GetClientRect(mainWindow, &client);
-    const size_t lowestRow = (480 - client.bottom) * 1920;
-    const size_t width = client.right * 3;
-    EXPECT_EQ(frameBufferBytes().substr(lowestRow, width), pixelsOf(mainWindow).substr(lowestRow, width));
 
     // Idle, the loop sleeps until a close request ends it.
     const ULONGLONG before = processorTime();
