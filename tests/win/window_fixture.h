@@ -9,12 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "core/platform.h"
+#include "res/resource.h"
 #include "win/app_state.h"
 #include "win/program.h"
 
@@ -45,7 +46,7 @@ inline int pump(int rows = 0)
     return 1;
 }
 
-// A window's text, also of a window of another process.
+// A window's text, also of another process's window.
 inline std::string windowText(HWND window)
 {
     char text[512] = {};
@@ -56,56 +57,43 @@ inline std::string windowText(HWND window)
 const char kInitialFields[] = "0.0000000000000000 0.0000000000000000 1.0000000000000000 300 ";
 
 // The texts of the panel's four fields, centre X first, each followed by a space.
-inline std::string fieldTexts(HWND panel = controlDialog)
+inline std::string fieldTexts()
 {
     std::string texts;
-    for (int id = 1021; id <= 1024; ++id) texts += windowText(GetDlgItem(panel, id)) + " ";
+    for (int id = 1021; id <= 1024; ++id) texts += windowText(GetDlgItem(controlDialog, id)) + " ";
     return texts;
 }
 
-inline void click(int id)
-{
-    SendMessageA(GetDlgItem(controlDialog, id), BM_CLICK, 0, 0);
-}
+inline void click(int id) { SendMessageA(GetDlgItem(controlDialog, id), BM_CLICK, 0, 0); }
 
-// The 640 x 480 pixels at a window's client origin, bottom row first like the frame buffer:
-// from the window itself (also where the panel covers it), or from the screen, which also
-// shows the windows of other processes.
-inline std::string pixelsOf(HWND window, bool fromScreen = false)
+// The 640 x 480 pixels of a window's client area, bottom row first like the frame buffer, also
+// where the panel covers them.
+inline std::string pixelsOf(HWND window)
 {
-    POINT origin = {0, 0};
-    if (fromScreen) ClientToScreen(window, &origin);
-    const HDC source = GetDC(fromScreen ? nullptr : window);
+    const HDC source = GetDC(window);
     const HDC memory = CreateCompatibleDC(source);
     const HBITMAP bitmap = CreateCompatibleBitmap(source, 640, 480);
     SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, 640, 480, source, origin.x, origin.y, SRCCOPY);
+    BitBlt(memory, 0, 0, 640, 480, source, 0, 0, SRCCOPY);
     DeleteDC(memory);
     BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), 640, 480, 1, 24, BI_RGB, 0, 0, 0, 0, 0}, {}};
     std::string pixels(640 * 480 * 3, '\0');
     GetDIBits(source, bitmap, 0, 480, &pixels[0], &info, DIB_RGB_COLORS);
     DeleteObject(bitmap);
-    ReleaseDC(fromScreen ? nullptr : window, source);
+    ReleaseDC(window, source);
     return pixels;
 }
 
-inline std::string frameBufferBytes()
-{
-    return std::string(reinterpret_cast<const char*>(surface.bits), 640 * 480 * 3);
-}
+inline std::string frameBufferBytes() { return std::string(reinterpret_cast<const char*>(surface.bits), 921600); }
 
 // The core's rendering of a view at 640 x 480, in frame-buffer layout.
 inline std::string renderView(const ViewParams& params)
 {
     std::string pixels(640 * 480 * 3, '\0');
     RenderJob job = {};
-    Selection unused = {};
     const FrameBuffer frame = {640, 480, reinterpret_cast<std::uint8_t*>(&pixels[0])};
-    const Platform program = platform;
-    platform.requestRepaint = [](const PixelRect&) {};  // no window shows these pixels
-    beginRender(params, job, frame, unused);
+    beginRender(params, job, frame, selection);
     while (job.active) renderRow(job, frame);
-    platform = program;
     return pixels;
 }
 
@@ -118,59 +106,48 @@ inline std::string systemText(DWORD code)
     return text;
 }
 
-// A modal window as the test found it; text is a message box's message.
-struct Modal {
-    HWND owner;
-    std::string caption;
-    std::string text;
-};
-
-using ModalAction = void (*)(HWND modal);
-
-inline std::string typedName;  // what answer types into a file dialog; empty: Cancel
-
-// Answers a modal window as a user would: a file dialog with typedName and OK (Cancel when it
-// is empty), a question with Yes, others with Cancel (which also ends a box that has only OK).
-inline void answer(HWND modal)
-{
-    const HWND name = GetDlgItem(modal, 0x47c);  // a file dialog's name box
-    WPARAM button = GetDlgItem(modal, IDYES) ? IDYES : IDCANCEL;
-    if (name) button = typedName.empty() ? IDCANCEL : IDOK;
-    SetWindowTextA(name, typedName.c_str());
-    PostMessageA(modal, WM_COMMAND, button, 0);
-}
+inline std::string typedName;  // what a file dialog gets; empty: Cancel
+inline COLORREF typedColour;   // what the colour chooser gets, kept as a custom colour; 0: Cancel
+inline COLORREF shownColour;   // the colour chooser's red, green and blue when it opened
 
 inline struct ModalRun {
-    ModalAction first;  // for the first modal window; answer for the others
-    std::vector<Modal> seen;
-    HWND lastFound;  // at the previous tick
-    HWND answered;   // the window answered last
-    int ticks;       // with a modal window, since the last answer
+    std::vector<std::string> seen;  // "owner caption: text" of each, owner "main" or "other"; the text is a box's
+    HWND answered;                  // the window answered last
+    int ticks;                      // with a modal window, since the last answer
 } modalRun;
 
-// Answers the active modal window once two ticks in a row have found it (its set-up is then
-// done). One still there 5 s after the last answer is cancelled, and the test fails.
+// Answers the active modal window as a user would: a file dialog with typedName and OK, the
+// colour chooser with typedColour and OK, a question with Yes; anything else, or with nothing
+// to type, with Cancel (which also ends a box that has only OK). One still there 5 s after the
+// last answer is cancelled, and the test fails.
 inline void CALLBACK answerModal(HWND, UINT, UINT_PTR, DWORD)
 {
     const HWND modal = GetActiveWindow();
-    ModalRun& run = modalRun;
     if (!modal || modal == mainWindow || modal == controlDialog) return;
-    if (++run.ticks > 100) {
-        ADD_FAILURE() << "a modal window did not close: " << windowText(modal);
-        PostMessageA(modal, WM_COMMAND, IDCANCEL, 0);
-        return;
+    if (++modalRun.ticks == 100) ADD_FAILURE() << "a modal window did not close: " << windowText(modal);
+    if (modalRun.ticks >= 100) PostMessageA(modal, WM_COMMAND, IDCANCEL, 0);
+    if (modal == std::exchange(modalRun.answered, modal)) return;
+    modalRun.ticks = 0;
+    const char* owner = GetWindow(modal, GW_OWNER) == mainWindow ? "main " : "other ";
+    modalRun.seen.push_back(owner + windowText(modal) + ": " + windowText(GetDlgItem(modal, 0xFFFF)));
+    const HWND name = GetDlgItem(modal, 0x47c);   // a file dialog's name box
+    const bool chooser = GetDlgItem(modal, 706);  // the colour chooser's red
+    SetWindowTextA(name, typedName.c_str());
+    shownColour = 0;
+    for (int i = 0; chooser && i < 3; ++i) {
+        shownColour |= GetDlgItemInt(modal, 706 + i, nullptr, FALSE) << 8 * i;
+        SetDlgItemInt(modal, 706 + i, typedColour >> 8 * i & 0xFF, FALSE);
     }
-    if (modal == run.answered || modal != std::exchange(run.lastFound, modal)) return;
-    run.answered = modal;
-    run.ticks = 0;
-    run.seen.push_back({GetWindow(modal, GW_OWNER), windowText(modal), windowText(GetDlgItem(modal, 0xFFFF))});
-    (run.seen.size() == 1 ? run.first : answer)(modal);
+    if (chooser && typedColour) SendMessageA(modal, WM_COMMAND, 712, 0);  // "add to custom colours"
+    WPARAM button = GetDlgItem(modal, IDYES) ? IDYES : IDCANCEL;
+    if ((name && !typedName.empty()) || (chooser && typedColour)) button = IDOK;
+    PostMessageA(modal, WM_COMMAND, button, 0);
 }
 
-// Runs command and answers each modal window that it opens, the first with first; returns them.
-inline std::vector<Modal> runModal(const std::function<void()>& command, ModalAction first = answer)
+// Runs command and answers each modal window that it opens; returns them.
+inline std::vector<std::string> runModal(const std::function<void()>& command)
 {
-    modalRun = ModalRun{first, {}, nullptr, nullptr, 0};
+    modalRun = ModalRun{{}, nullptr, 0};
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, answerModal);
     command();
     KillTimer(nullptr, timer);
