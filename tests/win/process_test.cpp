@@ -1,6 +1,7 @@
 // The real programs, started beside the test program in processes of their own: tavelin.exe
-// shows its windows and ends with 0 by its close box; without its dialog resource, start-up
-// shows the system's text in a box captioned "tavelin", shows no window, and ends with 1.
+// shows its windows, runs until its close box is pressed and ends with 0; without its dialog
+// resource, start-up shows the system's text in a box captioned "tavelin", shows no window,
+// waits for the box, and ends with 1.
 #include <process.h>
 
 #include "window_fixture.h"
@@ -18,6 +19,7 @@ TEST(Process, StartAndEnd)
         const HWND main = FindWindowA("tavelin", nullptr);
         EXPECT_TRUE(IsWindowVisible(dialog)) << name;
         EXPECT_EQ(!fails, IsWindowVisible(main) != 0) << name;
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 500)) << name << " ended before it was asked to";
         if (fails) {
             EXPECT_EQ(systemText(ERROR_RESOURCE_TYPE_NOT_FOUND), windowText(GetDlgItem(dialog, 0xFFFF)));
             PostMessageA(dialog, WM_COMMAND, IDOK, 0);

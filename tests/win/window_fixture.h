@@ -12,7 +12,6 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "res/resource.h"
@@ -25,7 +24,6 @@ protected:
     void SetUp() override
     {
         viewParams = kInitialViewParams;
-        selection = Selection{};
         ASSERT_EQ(1, startUp(GetModuleHandleA(nullptr)));
     }
     void TearDown() override
@@ -112,7 +110,7 @@ inline COLORREF shownColour;   // the colour chooser's red, green and blue when 
 
 inline struct ModalRun {
     std::vector<std::string> seen;  // "owner caption: text" of each, owner "main" or "other"; the text is a box's
-    HWND answered;                  // the window answered last
+    std::vector<HWND> answered;     // each is answered once
     int ticks;                      // with a modal window, since the last answer
 } modalRun;
 
@@ -126,7 +124,8 @@ inline void CALLBACK answerModal(HWND, UINT, UINT_PTR, DWORD)
     if (!modal || modal == mainWindow || modal == controlDialog) return;
     if (++modalRun.ticks == 100) ADD_FAILURE() << "a modal window did not close: " << windowText(modal);
     if (modalRun.ticks >= 100) PostMessageA(modal, WM_COMMAND, IDCANCEL, 0);
-    if (modal == std::exchange(modalRun.answered, modal)) return;
+    if (std::count(modalRun.answered.begin(), modalRun.answered.end(), modal)) return;
+    modalRun.answered.push_back(modal);
     modalRun.ticks = 0;
     const char* owner = GetWindow(modal, GW_OWNER) == mainWindow ? "main " : "other ";
     modalRun.seen.push_back(owner + windowText(modal) + ": " + windowText(GetDlgItem(modal, 0xFFFF)));
@@ -147,7 +146,7 @@ inline void CALLBACK answerModal(HWND, UINT, UINT_PTR, DWORD)
 // Runs command and answers each modal window that it opens; returns them.
 inline std::vector<std::string> runModal(const std::function<void()>& command)
 {
-    modalRun = ModalRun{{}, nullptr, 0};
+    modalRun = ModalRun{};
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, answerModal);
     command();
     KillTimer(nullptr, timer);
