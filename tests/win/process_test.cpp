@@ -10,10 +10,9 @@ TEST(Process, StartAndEnd)
 {
     for (const char* name : {"tavelin.exe", "tavelin_without_dialog.exe"}) {
         const bool fails = std::strchr(name, '_');
-        char path[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, path, sizeof path);
-        const std::string program = std::string(path, std::strrchr(path, '\\') + 1) + name;
+        const std::string program = std::string(_pgmptr, std::strrchr(_pgmptr, '\\') + 1) + name;
         const auto process = reinterpret_cast<HANDLE>(_spawnl(_P_NOWAIT, program.c_str(), program.c_str(), nullptr));
+        ASSERT_NE(INVALID_HANDLE_VALUE, process) << program;
         HWND dialog = nullptr;  // the panel, or the box of the failed start-up
         for (int i = 0; i < 500 && !IsWindowVisible(dialog = FindWindowA("#32770", "tavelin")); ++i) Sleep(20);
         const HWND main = FindWindowA("tavelin", nullptr);

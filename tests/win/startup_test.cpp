@@ -42,7 +42,7 @@ std::wstring nextControl(const WORD*& p)
 }  // namespace
 
 // The windows as start-up leaves them; the loop's order of messages, rows and paints; the
-// finished picture, also in a window too small for it; and the idle loop.
+// finished picture, whose size does not follow the window's; the idle loop; the resources.
 TEST_F(StartUp, WindowsLoopPictureAndResources)
 {
     char name[32] = {};
