@@ -78,6 +78,10 @@ TEST(RenderTool, PicturesAndRefusals)
         const bool oneLine = messages.find("tavelin-render: ") == 0 && messages.find('\n') + 1 == messages.size();
         EXPECT_TRUE(code == 1 && oneLine && messages.find(c.message) != messages.npos) << code << ": " << messages;
     }
+    if (sizeof(void*) == 4) {  // a picture that fits a bitmap but not a 32-bit address space
+        EXPECT_EQ(1, runTool({good, "-o", out, "--size", "36000x36000"}));
+        EXPECT_NE(messages.npos, messages.find("not enough memory")) << messages;
+    }
     EXPECT_EQ(130, runTool({good, "-o", out}, 1));
     EXPECT_EQ("tavelin-render: interrupted; nothing written\n", messages);
     EXPECT_EQ((std::vector<std::string>{"view.vwp", "zero.vwp"}), filesIn(folder));
