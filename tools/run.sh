@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds tavelin.exe and starts it under Wine. With no display, it
 # runs tavelin in a virtual one, waits for the first picture, saves a screenshot and ends it.
+# Where this machine runs no 32-bit programs, it runs the 64-bit build of the same sources.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 tools/install-packages.sh
-build=build/windows
+. tools/windows-build.sh
+choose_windows_build
+[ "$windows_build" = 32 ] || echo "running the 64-bit build: $windows_reason"
+build=$windows_dir
 [ -f "$build/build.ninja" ] ||
-  cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake >/dev/null
+  cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$windows_toolchain" >/dev/null
 cmake --build "$build" --target tavelin tavelin_remote
+[ "$windows_build" = 32 ] || export TAVELIN_WINEARCH=win64
 tools/wine-prefix.sh "$root/$build/wineprefix"
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -47,4 +52,4 @@ status=0
 wait "$program" || status=$?
 echo "tavelin ended with exit code $status"
 # Wine's helper processes go before the display does.
-WINEPREFIX="$root/$build/wineprefix" wineserver -k 2>/dev/null || true
+"$build/wine-server.sh" stop

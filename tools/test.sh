@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds both builds and runs every test: the core natively (with
-# AddressSanitizer and UndefinedBehaviorSanitizer), and the Windows build under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer), and the Windows build under Wine. Where
+# this machine runs no 32-bit programs, the Windows tests run on a 64-bit build of the same
+# sources under 64-bit Wine (see tools/windows-build.sh); the 32-bit product is built and its
+# images checked on every machine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,10 +15,18 @@ configure() {  # build folder, then CMake arguments
   shift
   [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
 }
+. tools/windows-build.sh
+choose_windows_build
+echo "Windows build for the tests: $windows_build-bit ($windows_reason)"
+
 configure build/native -DTAVELIN_SANITIZE=ON
 configure build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
 cmake --build build/native
 cmake --build build/windows
+if [ "$windows_build" = 64 ]; then
+  configure "$windows_dir" -DCMAKE_TOOLCHAIN_FILE="$windows_toolchain"
+  cmake --build "$windows_dir"
+fi
 
 . tools/virtual-display.sh
 trap stop_virtual_display EXIT
@@ -48,9 +59,15 @@ run_tests() {  # name, build folder, ctest arguments
   rm -f "$log"
 }
 run_tests "native build (sanitizers)" build/native -j2
-run_tests "Windows build (under Wine)" build/windows
+if [ "$windows_build" = 64 ]; then
+  run_tests "Windows 32-bit build: images" build/windows -R '^win\.images$'
+  run_tests "Windows 64-bit build (under 64-bit Wine)" "$windows_dir"
+else
+  run_tests "Windows 32-bit build (under Wine)" build/windows
+fi
 
 echo
 echo "== Summary: native and Windows (Wine) builds"
+echo "Windows build: $windows_build-bit ($windows_reason)"
 echo "total: $passed passed, $failed failed, $skipped skipped"
 exit $status

@@ -10,7 +10,7 @@ COLORREF customColors[16] = {0x00000000, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x0
                              0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF,
                              0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF};
 
-static_assert(sizeof(CHOOSECOLORA) == 36, "the colour chooser's record");
+static_assert(sizeof(CHOOSECOLORA) == (sizeof(void*) == 8 ? 72 : 36), "the colour chooser's record");
 
 namespace {
 

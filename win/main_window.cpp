@@ -6,7 +6,7 @@
 #include "menu_commands.h"
 #include "selection_band.h"
 
-static_assert(sizeof(WNDCLASSEXA) == 48, "the window class record");
+static_assert(sizeof(WNDCLASSEXA) == (sizeof(void*) == 8 ? 80 : 48), "the window class record");
 
 namespace {
 

@@ -19,7 +19,7 @@ const char kParamFilter[] = "パラメータファイル(*.%s)%c*.%s%c全ての�
 const char kBitmapFilter[] = "ビットマップ(*.%s)%c*.%s%c全てのファイル(*.%s)%c*.%s%c";
 
 // The file dialogs' record without the fields that later systems added.
-constexpr DWORD kOpenFileNameSize = 76;
+constexpr DWORD kOpenFileNameSize = sizeof(void*) == 8 ? 136 : 76;
 static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == kOpenFileNameSize,
               "OPENFILENAMEA up to lpTemplateName");
 
