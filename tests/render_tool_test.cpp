@@ -51,12 +51,21 @@ TEST(RenderTool, PicturesAndRefusals)
     const ViewParams seahorse = testView(-0.743643887037151, 0.131825904205330, 5000, 500);
     // plainHeight: of the 4:3 picture whose middle rows this one is; 0 for none. starts: threads that
     // the system starts.
-    const struct { ViewParams view; std::int32_t width, height, plainHeight; const char* threads; std::int32_t starts = -1; } pictures[] = {
-        {testView(0, 0, 1, 300), 640, 480, 480, "1"}, {testView(0, 0, 1, 0), 640, 480, 480, "7"},
+    const struct {
+        ViewParams view;
+        std::int32_t width, height, plainHeight;
+        const char* threads;
+        std::int32_t starts = -1;
+    } pictures[] = {
+        {testView(0, 0, 1, 300), 640, 480, 480, "1"},
+        {testView(0, 0, 1, 0), 640, 480, 480, "7"},
         {testView(0, 0, 1, 1), 640, 480, 480, "3"},
         {testView(-0.5, 0.1, -2, 200), 640, 480, 480, "7", 2},
-        {testView(-1.753125, 1.078125, 640.0 / 66, 300), 640, 480, 480, "2"}, {seahorse, 1280, 960, 960, "3"},
-        {testView(0, 0, 1, 60), 1536, 576, 1152, "2"}, {seahorse, 641, 17, 0, "3"}, {seahorse, 1, 1, 0, "1"},
+        {testView(-1.753125, 1.078125, 640.0 / 66, 300), 640, 480, 480, "2"},
+        {seahorse, 1280, 960, 960, "3"},
+        {testView(0, 0, 1, 60), 1536, 576, 1152, "2"},
+        {seahorse, 641, 17, 0, "3"},
+        {seahorse, 1, 1, 0, "1"},
     };
     for (const auto& c : pictures) {
         const std::string folder = freshFolder("tool"), view = folder + "view.vwp";
@@ -81,16 +90,24 @@ TEST(RenderTool, PicturesAndRefusals)
     writeWholeFile(folder + "zero.vwp", std::string(48, '\0'));
     writeWholeFile(folder + "tiny.vwp", bytesOf(testView(0, 0, 1e-320, 50)));
     // allocations, starts: that succeed.
-    const struct { std::vector<std::string> args; const char* message; std::int32_t allocations = -1, starts = -1; } refusals[] = {
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+        std::int32_t allocations = -1, starts = -1;
+    } refusals[] = {
         {{folder + "missing.vwp", "-o", out}, "cannot read"},
         {{folder + "zero.vwp", "-o", out}, "be drawn"},
         {{folder + "tiny.vwp", "-o", out}, "be drawn"},
         {{good, "-o", folder + "out.png"}, "cannot write", 3},
         {{good, "-o", folder + "out.png"}, "cannot write", 100},
         {{good, "-o", out}, "cannot start a thread", -1, 0},
-        {{good}, "no output file"}, {{"-o", out}, "no parameter file"}, {{good, "-o", out, "--size", "6"}, "size"},
-        {{good, "-o", folder + "out.gif"}, ".bmp or .png"}, {{good, "-o", out, "--frobnicate"}, "unknown"},
-        {{good, "-o", out, "--size", "40000x40000"}, "too large"}, {{good, "-o", out, "--threads", "0"}, "thread"},
+        {{good}, "no output file"},
+        {{"-o", out}, "no parameter file"},
+        {{good, "-o", out, "--size", "6"}, "size"},
+        {{good, "-o", folder + "out.gif"}, ".bmp or .png"},
+        {{good, "-o", out, "--frobnicate"}, "unknown"},
+        {{good, "-o", out, "--size", "40000x40000"}, "too large"},
+        {{good, "-o", out, "--threads", "0"}, "thread"},
         {{good, "-o", folder + "no-such-folder/out.png"}, "cannot write"},
     };
     for (const auto& c : refusals) {
