@@ -1,6 +1,6 @@
 #include "field_texts.h"
 
-#include <cmath>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,26 +13,14 @@ void formatFieldDouble(double value, char (&text)[kFieldTextSize])
     }
 }
 
-namespace {
-
-// The digits of a text from its first non-zero digit on.
-int significantDigits(const char* text)
-{
-    int count = 0;
-    for (const char* p = text; *p; ++p) {
-        const bool digit = *p >= '0' && *p <= '9';
-        if (digit && (count > 0 || *p != '0')) ++count;
-    }
-    return count;
-}
-
-}  // namespace
-
 void formatFieldMagnification(double value, char (&text)[kFieldTextSize])
 {
     formatFieldDouble(value, text);
-    if (!(std::fabs(value) < 1.0) || value == 0.0 || significantDigits(text) >= 15) return;
-    // The fixed form keeps too few digits, or shows 0, which Start refuses: a view on screen
+    ViewParams shown = kInitialViewParams, typed = kInitialViewParams;
+    shown.magnification = value;
+    typed.magnification = parseFieldDouble(text);
+    if (isDrawableView(typed) || !isDrawableView(shown)) return;
+    // The fixed text reads back as a view that Start refuses (0 for 1e-20): a view on screen
     // must come back from its fields. The shortest text that reads back as the same double.
     for (int precision = 15; precision < 17; ++precision) {
         std::snprintf(text, sizeof text, "%.*g", precision, value);
@@ -52,7 +40,15 @@ void formatFieldTexts(const ViewParams& params, FieldTexts& texts)
 
 double parseFieldDouble(const char* text)
 {
-    return std::strtod(text, nullptr);
+    const char* start = text;
+    while (std::isspace(static_cast<unsigned char>(*start))) ++start;
+    const char* number = start + (*start == '+' || *start == '-');
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    // Only decimal numbers: strtod would also read "inf", "nan" and hexadecimal numbers, whose
+    // leading 0 is where a decimal conversion stops.
+    if (!digit(number[0]) && !(number[0] == '.' && digit(number[1]))) return 0.0;
+    if (number[0] == '0' && (number[1] == 'x' || number[1] == 'X')) return *start == '-' ? -0.0 : 0.0;
+    return std::strtod(start, nullptr);
 }
 
 std::int32_t parseFieldInteger(const char* text)

@@ -17,16 +17,19 @@ struct FieldTexts {
 // where the fixed form would not fit the buffer.
 void formatFieldDouble(double value, char (&text)[kFieldTextSize]);
 
-// A magnification as its field shows it: as formatFieldDouble where the fixed form keeps at
-// least 15 significant digits; a smaller non-zero one in the shortest of "%.15g", "%.16g" and
-// "%.17g" that reads back as the same double, so that a view shown can be rendered again.
+// A magnification as its field shows it: as formatFieldDouble, unless that text reads back as
+// a magnification that cannot be drawn (0 for 1e-20) while the value itself can; then the
+// shortest of "%.15g", "%.16g" and "%.17g" that reads back as the same double, so that a view
+// shown can be rendered again.
 void formatFieldMagnification(double value, char (&text)[kFieldTextSize]);
 
 // The four texts of params' centre, magnification and iteration limit.
 void formatFieldTexts(const ViewParams& params, FieldTexts& texts);
 
-// The standard conversions: leading white space skipped, the rest after the number ignored,
-// 0 for a text that is no number. The integer saturates at the 32-bit limits.
+// The standard conversions, for decimal numbers only: leading white space skipped, an optional
+// sign, digits with an optional decimal point and exponent, the rest after the number ignored;
+// 0 for a text that does not begin with a number ("inf", "nan", and "0x1A" reads as its 0). The
+// integer saturates at the 32-bit limits.
 double parseFieldDouble(const char* text);
 std::int32_t parseFieldInteger(const char* text);
 

@@ -25,7 +25,13 @@ struct PixelRect {
     std::int32_t bottom;
 };
 
-constexpr int kMaxPath = 260;  // bytes of a path buffer, the terminating NUL included
+// Bytes of a path buffer, the terminating NUL included: the system's limit, which on Windows is
+// far below that of POSIX systems.
+#if defined(_WIN32)
+constexpr int kMaxPath = 260;
+#else
+constexpr int kMaxPath = 4096;
+#endif
 
 struct Platform {
     // Opens an existing disk file for reading, with no sharing while it is open. Devices and
@@ -35,7 +41,8 @@ struct Platform {
     // that a save must not replace: a file held open by another program, a read-only file, a
     // device, a path into a missing folder. 0 when path is free or an ordinary file.
     ErrorCode (*checkSaveTarget)(const char* path);
-    // Creates a new empty file in the folder of target, for writing, with no sharing; its
+    // Creates a new empty file in the folder of target (of the file that target leads to, where
+    // it is a symbolic link), for writing, with no sharing; its
     // name goes to tempPath (kMaxPath bytes) and is never longer than target's own name
     // allows, so that every target that fits kMaxPath gets one.
     ErrorCode (*createTempBeside)(const char* target, char* tempPath, FileRef* file);
@@ -45,7 +52,8 @@ struct Platform {
     // One write request; *done receives the count of bytes actually written.
     ErrorCode (*writeFile)(FileRef file, const void* data, std::uint32_t size, std::uint32_t* done);
     void (*closeFile)(FileRef file);
-    // Puts the file at from in place of the file at to, replacing it if it exists.
+    // Puts the file at from in place of the file at to, replacing it if it exists; where the
+    // system has them, with the old file's permissions and owner, and through a symbolic link.
     ErrorCode (*replaceFile)(const char* from, const char* to);
     void (*removeFile)(const char* path);
     // Shows the system's text for code to the user, owned by owner (or by no window).

@@ -29,5 +29,6 @@ static_assert(offsetof(ViewParams, reserved) == 44, "file layout");
 constexpr ViewParams kInitialViewParams = {
     0.0, 0.0, 1.0, 300, {0x00804000u, 0x00C0FF80u, 0x00FFFFFFu, 0x00000000u}, {0, 0, 0, 0}};
 
-// A view can be rendered only with a finite, non-zero magnification and a finite centre.
+// A view can be rendered only with a finite centre and a finite, non-zero magnification whose
+// picture width, 6 / magnification, is finite too.
 int isDrawableView(const ViewParams& params);

@@ -4,12 +4,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 #include "system.h"
 #include "temp_name.h"
+
+static_assert(kMaxPath == PATH_MAX, "path buffers hold PATH_MAX bytes");
 
 namespace {
 
@@ -46,15 +50,27 @@ ErrorCode checkSaveTarget(const char* path)
     return access(path, W_OK) != 0 ? lastError() : 0;
 }
 
-ErrorCode createTempBeside(const char* target, char* tempPath, FileRef* file)
+// The file that a save replaces: where target is a symbolic link, the file it leads to, so that
+// the link stays a link to the new contents; target itself where it does not exist yet.
+const char* replacedFile(const char* target, char (&resolved)[PATH_MAX])
 {
+    return realpath(target, resolved) ? resolved : target;
+}
+
+ErrorCode createTempBeside(const char* path, char* tempPath, FileRef* file)
+{
+    char resolved[PATH_MAX];
+    const char* target = replacedFile(path, resolved);
     const char* slash = std::strrchr(target, '/');
     const int folderLength = slash ? static_cast<int>(slash - target + 1) : 0;
+    // No wider permissions than the old file's while the new one is written.
+    struct stat old;
+    const mode_t mode = stat(target, &old) == 0 ? (old.st_mode & 0777) : 0666;
     const std::uint32_t first = static_cast<std::uint32_t>(getpid()) * 2654435761u +
                                 static_cast<std::uint32_t>(std::time(nullptr));
     for (std::uint32_t i = 0; i < kTempNameTries; ++i) {
         if (!formatTempPath(tempPath, target, folderLength, first + i)) return ENAMETOOLONG;
-        const int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             *file = fd;
             return 0;
@@ -101,8 +117,19 @@ void closeFile(FileRef file)
     close(static_cast<int>(file));
 }
 
-ErrorCode replaceFile(const char* from, const char* to)
+// The new file takes over the old one's owner, where the process may give it away, and its
+// permission bits, so that a private file stays private.
+ErrorCode replaceFile(const char* from, const char* path)
 {
+    char resolved[PATH_MAX];
+    const char* to = replacedFile(path, resolved);
+    struct stat old;
+    if (stat(to, &old) == 0) {
+        if (chown(from, old.st_uid, old.st_gid) != 0) {
+            // Not the owner's to give: the file stays the process's own.
+        }
+        if (chmod(from, old.st_mode & 07777) != 0) return lastError();
+    }
     return rename(from, to) != 0 ? lastError() : 0;
 }
 

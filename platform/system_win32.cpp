@@ -127,7 +127,8 @@ void closeFile(FileRef file)
 }
 
 // The new file takes over the target's hidden and system attributes before the move, which
-// would drop them; creating the target anew over the old file keeps them too.
+// would drop them. (Creating the target anew over the old file would not keep them either: it
+// fails unless the same attributes are asked for.)
 ErrorCode replaceFile(const char* from, const char* to)
 {
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;

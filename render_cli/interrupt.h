@@ -4,5 +4,6 @@
 
 #include <atomic>
 
-// From now on, Ctrl+C (and, on POSIX, SIGTERM) sets *flag to 1.
+// From now on, Ctrl+C (and, on POSIX, SIGTERM) sets *flag to the number of its signal: SIGINT
+// (SIGTERM), from <csignal>.
 void catchInterrupt(std::atomic<int>* flag);

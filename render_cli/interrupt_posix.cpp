@@ -8,9 +8,9 @@ std::atomic<int>* interruptFlag = nullptr;
 
 static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 
-void onSignal(int)
+void onSignal(int signal)
 {
-    interruptFlag->store(1);
+    interruptFlag->store(signal);
 }
 
 }  // namespace

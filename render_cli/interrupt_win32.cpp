@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <csignal>
+
 #include "interrupt.h"
 
 namespace {
@@ -10,7 +12,7 @@ std::atomic<int>* interruptFlag = nullptr;
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-    interruptFlag->store(1);
+    interruptFlag->store(SIGINT);
     return TRUE;
 }
 

@@ -1,14 +1,16 @@
 #include "picture_files.h"
 
 #include <climits>
+#include <new>
 
 #include "core/bitmap_file.h"
 #include "core/safe_save.h"
+#include "png_memory.h"
 
 #include <stb_image_write.h>
 
 // Not in the header's declarations, but defined with the others: the PNG file in memory,
-// allocated with malloc, or null when memory runs out.
+// allocated with pngAllocate.
 extern "C" unsigned char* stbi_write_png_to_mem(const unsigned char* pixels, int strideBytes, int width,
                                                 int height, int components, int* size);
 
@@ -48,8 +50,15 @@ unsigned char* encodePng(const FrameBuffer& frame, std::uint32_t* size)
     swapRedAndBlue(frame);
     stbi_flip_vertically_on_write(1);
     int length = 0;
-    unsigned char* png = stbi_write_png_to_mem(frame.bits, frame.width * kBytesPerPixel, frame.width,
-                                               frame.height, kBytesPerPixel, &length);
+    unsigned char* png = nullptr;
+    try {
+        png = stbi_write_png_to_mem(frame.bits, frame.width * kBytesPerPixel, frame.width, frame.height,
+                                    kBytesPerPixel, &length);
+    } catch (const std::bad_alloc&) {
+        png = nullptr;
+    }
+    // After a failure, the blocks that the encoder held when it was left.
+    if (!png) pngFreeAll();
     *size = static_cast<std::uint32_t>(length);
     return png;
 }

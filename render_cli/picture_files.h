@@ -9,8 +9,8 @@
 // Whether a picture of this size can be written in format; if not, the limit goes to limit.
 int pictureFitsFormat(std::int32_t width, std::int32_t height, ImageFormat format, const char** limit);
 
-// The PNG file of frame (bottom row first, blue-green-red), in memory allocated with malloc,
-// or null when memory runs out. It is encoded from the frame's own memory, which it leaves in
+// The PNG file of frame (bottom row first, blue-green-red), in memory to be freed with
+// pngFree, or null when memory runs out (with nothing left allocated). It is encoded from the frame's own memory, which it leaves in
 // red-green-blue order.
 unsigned char* encodePng(const FrameBuffer& frame, std::uint32_t* size);
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -49,7 +50,23 @@ void renderRows(SharedRows& shared)
     shared.finished.notify_one();
 }
 
+// 1 when one more thread renders; 0 when the system has none to give (a limit on processes,
+// no memory for a stack).
+int startWorker(std::vector<std::thread>& workers, SharedRows& shared)
+{
+    if (threadStartsLeft == 0) return 0;
+    if (threadStartsLeft > 0) --threadStartsLeft;
+    try {
+        workers.emplace_back(renderRows, std::ref(shared));
+    } catch (const std::exception&) {
+        return 0;
+    }
+    return 1;
+}
+
 }  // namespace
+
+std::int32_t threadStartsLeft = -1;
 
 int renderPicture(const ViewParams& params, const FrameBuffer& frame, std::int32_t threads,
                   const std::atomic<int>& stop, ProgressReport report, void* context)
@@ -77,10 +94,12 @@ int renderPicture(const ViewParams& params, const FrameBuffer& frame, std::int32
     shared.stop = &stop;
     shared.threadsDone = 0;
     std::vector<std::thread> workers;
-    for (std::int32_t i = 0; i < threads; ++i) workers.emplace_back(renderRows, std::ref(shared));
+    std::int32_t started = 0;
+    while (started < threads && startWorker(workers, shared)) ++started;
+    if (started == 0) return kNoThread;
     {
         std::unique_lock<std::mutex> lock(shared.mutex);
-        while (shared.threadsDone < threads) {
+        while (shared.threadsDone < started) {
             lock.unlock();
             report(shared.rowsDone.load(), context);
             lock.lock();

@@ -16,7 +16,12 @@ using ProgressReport = void (*)(std::int32_t rowsDone, void* context);
 // `threads` threads, each taking the next row not yet taken and computing it with the fastest
 // kernel, in slices so that a stop request (stop set, by Ctrl+C) ends it at once. The picture's width spans
 // 6 / magnification and pixels are square; rows and columns advance by accumulation from the
-// bottom-left pixel, as in the window program. 1 when the picture is complete, 0 when it was
-// stopped.
+// bottom-left pixel, as in the window program. Where the system starts fewer threads, those
+// that started render the picture. 1 when the picture is complete, 0 when it was stopped,
+// kNoThread when not one thread could be started.
+constexpr int kNoThread = -1;
 int renderPicture(const ViewParams& params, const FrameBuffer& frame, std::int32_t threads,
                   const std::atomic<int>& stop, ProgressReport report, void* context);
+
+// For tests: how many more threads start before every further start fails; -1 for all.
+extern std::int32_t threadStartsLeft;

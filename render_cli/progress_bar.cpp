@@ -1,10 +1,12 @@
 #include "progress_bar.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 constexpr int kBarWidth = 24;
+constexpr int kMinBarWidth = 4;
 
 // m:ss, or h:mm:ss from an hour on.
 void formatDuration(char (&text)[32], double seconds)
@@ -17,18 +19,43 @@ void formatDuration(char (&text)[32], double seconds)
     }
 }
 
+// The figures after a bar, filled to done, as wide as the line leaves room for (none when done
+// is negative or fewer than a few characters are left); cut where even the figures do not fit.
+void fitLine(char (&text)[kProgressTextSize], const char* figures, double done, int columns)
+{
+    int room = columns - 1 < kProgressTextSize - 1 ? columns - 1 : kProgressTextSize - 1;
+    if (room < 0) room = 0;
+    int barWidth = room - 3 - static_cast<int>(std::strlen(figures));
+    if (barWidth > kBarWidth) barWidth = kBarWidth;
+    int length = 0;
+    if (done >= 0 && barWidth >= kMinBarWidth) {
+        text[length++] = '[';
+        for (int i = 0; i < barWidth; ++i) text[length++] = i < int(done * barWidth) ? '#' : '.';
+        text[length++] = ']';
+        text[length++] = ' ';
+    }
+    std::snprintf(text + length, std::size_t(room + 1 - length), "%s", figures);
+}
+
 }  // namespace
 
 void formatProgress(char (&text)[kProgressTextSize], std::int32_t rowsDone, std::int32_t rows,
-                    double elapsedSeconds)
+                    double elapsedSeconds, int columns)
 {
     const double done = rows > 0 ? double(rowsDone) / rows : 1.0;
-    char bar[kBarWidth + 1];
-    for (int i = 0; i < kBarWidth; ++i) bar[i] = i < int(done * kBarWidth) ? '#' : '.';
-    bar[kBarWidth] = '\0';
     char elapsed[32], left[32] = "?";
     formatDuration(elapsed, elapsedSeconds);
     if (rowsDone > 0) formatDuration(left, elapsedSeconds * (rows - rowsDone) / rowsDone);
-    std::snprintf(text, sizeof text, "[%s] %3d%%  %ld/%ld rows  %s elapsed, %s left", bar, int(done * 100),
+    char figures[kProgressTextSize];
+    std::snprintf(figures, sizeof figures, "%3d%%  %ld/%ld rows  %s elapsed, %s left", int(done * 100),
                   long(rowsDone), long(rows), elapsed, left);
+    fitLine(text, figures, done, columns);
+}
+
+void formatEncoding(char (&text)[kProgressTextSize], double elapsedSeconds, int columns)
+{
+    char elapsed[32], figures[kProgressTextSize];
+    formatDuration(elapsed, elapsedSeconds);
+    std::snprintf(figures, sizeof figures, "encoding the PNG file  %s elapsed", elapsed);
+    fitLine(text, figures, -1.0, columns);
 }

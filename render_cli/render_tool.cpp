@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <exception>
 #include <new>
 #include <thread>
 
@@ -12,6 +14,7 @@
 #include "options.h"
 #include "picture_files.h"
 #include "picture_render.h"
+#include "png_memory.h"
 #include "progress_bar.h"
 #include "terminal.h"
 
@@ -19,12 +22,18 @@ namespace {
 
 constexpr int kDone = 0;
 constexpr int kBadInput = 1;
-constexpr int kInterrupted = 130;  // as a shell reports a command ended by Ctrl+C
 
-// The start of a message line: the program's name and what it was doing with which file. The
-// console platform reports errors with it as their owner.
+// As a shell reports a command ended by a signal: 128 + its number (130 for Ctrl+C, 143 for
+// SIGTERM).
+int interruptedExit(const std::atomic<int>& interrupted)
+{
+    return 128 + interrupted.load();
+}
+
+// The start of a message line: the program's name and what it was doing with which file, the
+// whole path however long. The console platform reports errors with it as their owner.
 struct Context {
-    char text[320];
+    char text[kMaxPath + 64];
 };
 
 WindowRef contextOf(Context& context, const char* action, const char* path)
@@ -52,8 +61,8 @@ int readView(const char* path, ViewParams& params)
     params = kInitialViewParams;
     if (!readParamFile(contextOf(context, "read", path), path, params)) return 0;
     if (isDrawableView(params)) return 1;
-    complain("'%s' holds a view that cannot be drawn: the magnification must be a non-zero number, "
-             "and the centre finite numbers", path);
+    complain("'%s' holds a view that cannot be drawn: the magnification must be a non-zero number "
+             "whose picture width, 6 / magnification, is finite, and the centre finite numbers", path);
     return 0;
 }
 
@@ -79,23 +88,51 @@ struct ProgressLine {
     int shown;
     std::chrono::steady_clock::time_point start;
     std::int32_t rows;
+    int length;  // of the text drawn last, which a shorter one must cover
 };
+
+double secondsSince(const ProgressLine& line)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - line.start).count();
+}
+
+void drawLine(ProgressLine& line, const char* text)
+{
+    const int length = static_cast<int>(std::strlen(text));
+    std::fprintf(stderr, "\r%s%*s", text, line.length > length ? line.length - length : 0, "");
+    std::fflush(stderr);
+    line.length = length;
+}
 
 void showProgress(std::int32_t rowsDone, void* context)
 {
-    const ProgressLine& line = *static_cast<const ProgressLine*>(context);
+    ProgressLine& line = *static_cast<ProgressLine*>(context);
     if (!line.shown) return;
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - line.start).count();
     char text[kProgressTextSize];
-    formatProgress(text, rowsDone, line.rows, elapsed);
-    std::fprintf(stderr, "\r%s", text);
-    std::fflush(stderr);
+    formatProgress(text, rowsDone, line.rows, secondsSince(line), terminalColumns());
+    drawLine(line, text);
+}
+
+void showEncoding(ProgressLine& line)
+{
+    if (!line.shown) return;
+    char text[kProgressTextSize];
+    formatEncoding(text, secondsSince(line), terminalColumns());
+    drawLine(line, text);
+}
+
+void endProgress(ProgressLine& line)
+{
+    if (line.shown && line.length > 0) std::fprintf(stderr, "\n");
+    line.length = 0;
 }
 
 // Writes go through this while a picture is saved, so that an interrupt ends the save between
-// two write requests; the save then removes its temporary file.
+// two write requests; the save then removes its temporary file, and the report of the
+// cancelled write says what happened.
 const std::atomic<int>* saveInterrupt = nullptr;
 ErrorCode (*systemWrite)(FileRef, const void*, std::uint32_t, std::uint32_t*) = nullptr;
+void (*systemReport)(WindowRef, ErrorCode) = nullptr;
 
 ErrorCode writeUnlessInterrupted(FileRef file, const void* data, std::uint32_t size, std::uint32_t* done)
 {
@@ -103,53 +140,77 @@ ErrorCode writeUnlessInterrupted(FileRef file, const void* data, std::uint32_t s
     return systemWrite(file, data, size, done);
 }
 
+void reportInterruptedSave(WindowRef owner, ErrorCode code)
+{
+    if (code == platform.cancelled && saveInterrupt->load()) {
+        complain("interrupted; nothing written");
+    } else {
+        systemReport(owner, code);
+    }
+}
+
 // The PNG encoder cannot be stopped half-way, and takes seconds for a large picture: it runs
-// on a thread of its own while this one watches for an interrupt, on which the process ends
-// at once (nothing is on disk yet).
+// on a thread of its own while this one shows the phase and watches for an interrupt, on
+// which the process ends at once (nothing is on disk yet). Without a thread for it, it runs
+// on this one.
 unsigned char* encodePngInterruptibly(const FrameBuffer& frame, const std::atomic<int>& interrupted,
-                                      std::uint32_t* size)
+                                      ProgressLine& line, std::uint32_t* size)
 {
     std::atomic<int> done{0};
     unsigned char* png = nullptr;
-    std::thread encoder([&] {
+    const auto encode = [&] {
         png = encodePng(frame, size);
         done.store(1);
-    });
-    while (!done.load()) {
+    };
+    std::thread encoder;
+    try {
+        encoder = std::thread(encode);
+    } catch (const std::exception&) {
+        encode();
+    }
+    for (int turn = 0; !done.load(); ++turn) {
         if (interrupted.load()) {
+            endProgress(line);
             complain("interrupted; nothing written");
             std::fflush(stderr);
-            std::_Exit(kInterrupted);
+            std::_Exit(interruptedExit(interrupted));
         }
+        if (turn % 5 == 0) showEncoding(line);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    encoder.join();
+    if (encoder.joinable()) encoder.join();
+    endProgress(line);
     return png;
 }
 
-int savePicture(const Options& options, const FrameBuffer& frame, const std::atomic<int>& interrupted)
+int savePicture(const Options& options, const FrameBuffer& frame, const std::atomic<int>& interrupted,
+                ProgressLine& line)
 {
     Context context;
     const WindowRef owner = contextOf(context, "write", options.outputPath);
     if (options.format == ImageFormat::bmp) return saveBmp(owner, options.outputPath, frame);
     std::uint32_t size = 0;
-    unsigned char* png = encodePngInterruptibly(frame, interrupted, &size);
+    unsigned char* png = encodePngInterruptibly(frame, interrupted, line, &size);
     if (!png) {
         platform.reportError(owner, platform.outOfMemory);
         return 0;
     }
     const int saved = saveBytes(owner, options.outputPath, png, size);
-    std::free(png);
+    pngFree(png);
     return saved;
 }
 
-int saveInterruptibly(const Options& options, const FrameBuffer& frame, const std::atomic<int>& interrupted)
+int saveInterruptibly(const Options& options, const FrameBuffer& frame, const std::atomic<int>& interrupted,
+                      ProgressLine& line)
 {
     saveInterrupt = &interrupted;
     systemWrite = platform.writeFile;
+    systemReport = platform.reportError;
     platform.writeFile = writeUnlessInterrupted;
-    const int saved = savePicture(options, frame, interrupted);
+    platform.reportError = reportInterruptedSave;
+    const int saved = savePicture(options, frame, interrupted, line);
     platform.writeFile = systemWrite;
+    platform.reportError = systemReport;
     return saved;
 }
 
@@ -162,15 +223,17 @@ int render(const Options& options, const ViewParams& params, const std::atomic<i
                         long(options.height), double(bytes) / (1 << 20));
     }
     const FrameBuffer frame = {options.width, options.height, pixels};
-    ProgressLine line = {!options.quiet && stderrIsTerminal(), std::chrono::steady_clock::now(), options.height};
+    ProgressLine line = {!options.quiet && stderrIsTerminal(), std::chrono::steady_clock::now(), options.height, 0};
     const int complete = renderPicture(params, frame, options.threads, interrupted, showProgress, &line);
-    if (line.shown) std::fprintf(stderr, "\n");
+    endProgress(line);
     int result = kDone;
-    if (!complete) {
+    if (complete == kNoThread) {
+        result = complain("cannot start a thread to render with");
+    } else if (!complete) {
         complain("interrupted; nothing written");
-        result = kInterrupted;
-    } else if (!saveInterruptibly(options, frame, interrupted)) {
-        result = interrupted.load() ? kInterrupted : kBadInput;
+        result = interruptedExit(interrupted);
+    } else if (!saveInterruptibly(options, frame, interrupted, line)) {
+        result = interrupted.load() ? interruptedExit(interrupted) : kBadInput;
     }
     delete[] pixels;
     return result;

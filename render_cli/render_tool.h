@@ -4,7 +4,8 @@
 #include <atomic>
 
 // Runs the tool on its command line; the process exit code: 0 after a written picture or the
-// usage, 1 after bad input (with a one-line message on standard error and nothing written),
-// 130 after an interrupt (nothing written). interrupted is looked at during the render and
-// the save.
+// usage, 1 after bad input or a failure (with a one-line message on standard error and nothing
+// written), 128 + the signal's number after an interrupt (130 for Ctrl+C, 143 for SIGTERM;
+// nothing written). interrupted, 0 or the number of the signal that stops the tool, is looked
+// at during the render and the save.
 int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted);

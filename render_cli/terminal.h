@@ -1,4 +1,8 @@
-// Whether standard error goes to a terminal, where a progress bar can be redrawn in place.
+// The terminal that standard error shows on, where a progress bar can be redrawn in place.
 #pragma once
 
+// Whether standard error goes to a terminal.
 int stderrIsTerminal();
+
+// The width of that terminal in characters; 80 where the system does not tell.
+int terminalColumns();

@@ -1,5 +1,12 @@
 // tavelin-render, run in the test's process: its pictures against the plain loop, whatever the
 // thread count, and its refusals of bad input.
+#include <csignal>
+
+#include <filesystem>
+
+#include "render_cli/picture_render.h"
+#include "render_cli/png_memory.h"
+#include "render_cli/progress_bar.h"
 #include "render_cli/render_tool.h"
 #include "test_support.h"
 
@@ -37,22 +44,36 @@ static std::string pngPixels(const std::string& png)
 // At the window's 640 x 480 the tool's bitmap is the window program's, on any thread count; 4:3
 // pictures of other sizes are the plain loop's at their size; other shapes have square pixels
 // (1536 pixels across magnification 1 make both steps 2^-8, so that 1536 x 576 is exactly the
-// middle of 1536 x 1152); bitmap rows are padded to 4 bytes; a PNG holds the bitmap's pixels.
+// middle of 1536 x 1152); bitmap rows are padded to 4 bytes; a PNG holds the bitmap's pixels. Where
+// fewer threads start than asked for, those that did render the picture.
 TEST(RenderTool, PicturesAndRefusals)
 {
     const ViewParams seahorse = testView(-0.743643887037151, 0.131825904205330, 5000, 500);
-    // plainHeight: of the 4:3 picture whose middle rows this one is; 0 for none.
-    const struct { ViewParams view; std::int32_t width, height, plainHeight; const char* threads; } pictures[] = {
-        {testView(0, 0, 1, 300), 640, 480, 480, "1"}, {testView(0, 0, 1, 0), 640, 480, 480, "7"},
-        {testView(0, 0, 1, 1), 640, 480, 480, "3"}, {testView(-0.5, 0.1, -2, 200), 640, 480, 480, "7"},
-        {testView(-1.753125, 1.078125, 640.0 / 66, 300), 640, 480, 480, "2"}, {seahorse, 1280, 960, 960, "3"},
-        {testView(0, 0, 1, 60), 1536, 576, 1152, "2"}, {seahorse, 641, 17, 0, "3"}, {seahorse, 1, 1, 0, "1"},
+    // plainHeight: of the 4:3 picture whose middle rows this one is; 0 for none. starts: threads that
+    // the system starts.
+    const struct {
+        ViewParams view;
+        std::int32_t width, height, plainHeight;
+        const char* threads;
+        std::int32_t starts = -1;
+    } pictures[] = {
+        {testView(0, 0, 1, 300), 640, 480, 480, "1"},
+        {testView(0, 0, 1, 0), 640, 480, 480, "7"},
+        {testView(0, 0, 1, 1), 640, 480, 480, "3"},
+        {testView(-0.5, 0.1, -2, 200), 640, 480, 480, "7", 2},
+        {testView(-1.753125, 1.078125, 640.0 / 66, 300), 640, 480, 480, "2"},
+        {seahorse, 1280, 960, 960, "3"},
+        {testView(0, 0, 1, 60), 1536, 576, 1152, "2"},
+        {seahorse, 641, 17, 0, "3"},
+        {seahorse, 1, 1, 0, "1"},
     };
     for (const auto& c : pictures) {
         const std::string folder = freshFolder("tool"), view = folder + "view.vwp";
         const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
         writeWholeFile(view, bytesOf(c.view));
+        threadStartsLeft = c.starts;
         EXPECT_EQ(0, runTool({view, "-o", folder + "p.bmp", "--size", size, "--threads", c.threads}));
+        threadStartsLeft = -1;
         EXPECT_EQ(0, runTool({view, "--quiet", "--size", size, "--output", folder + "p.png"}));
         const std::string png = pngPixels(readWholeFile(folder + "p.png"));
         EXPECT_TRUE(readWholeFile(folder + "p.bmp") == bitmapOf(png, c.width, c.height)) << size << ": BMP, PNG";
@@ -61,20 +82,39 @@ TEST(RenderTool, PicturesAndRefusals)
         const std::size_t middle = std::size_t(c.plainHeight - c.height) / 2 * c.width * 3;
         EXPECT_TRUE(png == plain.substr(middle, png.size())) << size << ", " << c.threads << " threads";
     }
-    // Bad input: one line that names the problem, exit code 1, nothing written. An interrupt stops
-    // the render, and nothing is written either.
+    // Bad input, memory that runs out in the PNG encoder (at the first growth of its output, among
+    // its hash lists) and no thread to render with: one line that names the problem, exit code 1,
+    // nothing written. An interrupt stops the render, and nothing is written either.
     const std::string folder = freshFolder("tool-bad"), good = folder + "view.vwp", out = folder + "out.bmp";
     writeWholeFile(good, bytesOf(testView(0, 0, 1, 50)));
     writeWholeFile(folder + "zero.vwp", std::string(48, '\0'));
-    const struct { std::vector<std::string> args; const char* message; } refusals[] = {
-        {{folder + "missing.vwp", "-o", out}, "cannot read"}, {{folder + "zero.vwp", "-o", out}, "be drawn"},
-        {{good}, "no output file"}, {{"-o", out}, "no parameter file"}, {{good, "-o", out, "--size", "6"}, "size"},
-        {{good, "-o", folder + "out.gif"}, ".bmp or .png"}, {{good, "-o", out, "--frobnicate"}, "unknown"},
-        {{good, "-o", out, "--size", "40000x40000"}, "too large"}, {{good, "-o", out, "--threads", "0"}, "thread"},
+    writeWholeFile(folder + "tiny.vwp", bytesOf(testView(0, 0, 1e-320, 50)));
+    // allocations, starts: that succeed.
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+        std::int32_t allocations = -1, starts = -1;
+    } refusals[] = {
+        {{folder + "missing.vwp", "-o", out}, "cannot read"},
+        {{folder + "zero.vwp", "-o", out}, "be drawn"},
+        {{folder + "tiny.vwp", "-o", out}, "be drawn"},
+        {{good, "-o", folder + "out.png"}, "cannot write", 3},
+        {{good, "-o", folder + "out.png"}, "cannot write", 100},
+        {{good, "-o", out}, "cannot start a thread", -1, 0},
+        {{good}, "no output file"},
+        {{"-o", out}, "no parameter file"},
+        {{good, "-o", out, "--size", "6"}, "size"},
+        {{good, "-o", folder + "out.gif"}, ".bmp or .png"},
+        {{good, "-o", out, "--frobnicate"}, "unknown"},
+        {{good, "-o", out, "--size", "40000x40000"}, "too large"},
+        {{good, "-o", out, "--threads", "0"}, "thread"},
         {{good, "-o", folder + "no-such-folder/out.png"}, "cannot write"},
     };
     for (const auto& c : refusals) {
+        pngAllocationsLeft = c.allocations;
+        threadStartsLeft = c.starts;
         const int code = runTool(c.args);
+        pngAllocationsLeft = threadStartsLeft = -1;
         const bool oneLine = messages.find("tavelin-render: ") == 0 && messages.find('\n') + 1 == messages.size();
         EXPECT_TRUE(code == 1 && oneLine && messages.find(c.message) != messages.npos) << code << ": " << messages;
     }
@@ -82,7 +122,39 @@ TEST(RenderTool, PicturesAndRefusals)
         EXPECT_EQ(1, runTool({good, "-o", out, "--size", "36000x36000"}));
         EXPECT_NE(messages.npos, messages.find("not enough memory")) << messages;
     }
-    EXPECT_EQ(130, runTool({good, "-o", out}, 1));
+    EXPECT_EQ(130, runTool({good, "-o", out}, SIGINT));
+    EXPECT_EQ(143, runTool({good, "-o", out}, SIGTERM));
     EXPECT_EQ("tavelin-render: interrupted; nothing written\n", messages);
-    EXPECT_EQ((std::vector<std::string>{"view.vwp", "zero.vwp"}), filesIn(folder));
+    EXPECT_EQ((std::vector<std::string>{"tiny.vwp", "view.vwp", "zero.vwp"}), filesIn(folder));
+#ifndef _WIN32
+    // Replacing a picture through a symbolic link, in a folder past the Windows path limit: the
+    // link stays a link to the new picture, which keeps the old one's permissions.
+    namespace fs = std::filesystem;
+    const std::string deep = folder + std::string(250, 'd') + "/", link = deep + "link.bmp";
+    const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    fs::create_directory(deep);
+    writeWholeFile(deep + "private.bmp", "old");
+    fs::permissions(deep + "private.bmp", ownerOnly);
+    fs::create_symlink("private.bmp", link);
+    EXPECT_EQ(0, runTool({good, "-o", link, "--size", "4x3"})) << messages;
+    EXPECT_TRUE(fs::is_symlink(link) && fs::file_size(link) == 94 && fs::status(link).permissions() == ownerOnly);
+#endif
+}
+
+// The line fits the terminal, the bar as wide as it leaves room for, and the time left counts down
+// from the rows still to do; the PNG encoding shows as its own phase.
+TEST(RenderTool, ProgressLine)
+{
+    const struct { std::int32_t rowsDone; double elapsed; int columns; const char* line; } lines[] = {
+        {30, 30.0, 80, "[#######.................]  30%  30/100 rows  0:30 elapsed, 1:10 left"},
+        {30, 30.0, 50, "[#...]  30%  30/100 rows  0:30 elapsed, 1:10 left"},
+        {30, 30.0, 30, " 30%  30/100 rows  0:30 elaps"},
+    };
+    char text[kProgressTextSize];
+    for (const auto& c : lines) {
+        formatProgress(text, c.rowsDone, 100, c.elapsed, c.columns);
+        EXPECT_EQ(c.line, std::string(text));
+    }
+    formatEncoding(text, 3.0, 80);
+    EXPECT_EQ("encoding the PNG file  0:03 elapsed", std::string(text));
 }

@@ -6,3 +6,8 @@ ViewParams viewParams = kInitialViewParams;
 RenderJob renderJob = {};
 Surface surface = {};
 Selection selection = {};
+
+void startRender()
+{
+    beginRender(viewParams, renderJob, frameBufferOf(surface), selection);
+}

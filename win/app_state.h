@@ -1,4 +1,5 @@
-// The program's run-long state: one instance of each, created before the first message.
+// The program's run-long state: one instance of each, created before the first message, and
+// the start of a render of the current view.
 #pragma once
 
 #include <windows.h>
@@ -14,3 +15,6 @@ extern ViewParams viewParams; // the current view
 extern RenderJob renderJob;
 extern Surface surface;
 extern Selection selection;   // the rubber band of the mouse zoom
+
+// Starts rendering the current view from the bottom row, also while a render is running.
+void startRender();

@@ -3,7 +3,6 @@
 #include "../core/field_texts.h"
 #include "../res/resource.h"
 #include "app_state.h"
-#include "program.h"
 #include "view_warning.h"
 
 COLORREF customColors[16] = {0x00000000, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF,

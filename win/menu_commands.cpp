@@ -10,7 +10,6 @@
 #include "../res/resource.h"
 #include "app_state.h"
 #include "control_dialog.h"
-#include "program.h"
 #include "view_warning.h"
 
 namespace {

@@ -35,11 +35,6 @@ int startUp(HINSTANCE instance)
     return 1;
 }
 
-void startRender()
-{
-    beginRender(viewParams, renderJob, frameBufferOf(surface), selection);
-}
-
 int loopTurn(MSG& message)
 {
     if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {

@@ -7,9 +7,6 @@
 // 1 on success; 0 after the failure has been reported, with nothing left behind.
 int startUp(HINSTANCE instance);
 
-// Starts rendering the current view from the bottom row, also while a render is running.
-void startRender();
-
 // One turn of the loop: handles one waiting message, or, when none waits and a render is
 // active, renders a slice (at most the rest of one row, bounded in work), or sleeps until a
 // message arrives. 0 when the message was WM_QUIT.

@@ -61,7 +61,7 @@ TEST_F(ControlPanel, StartStopQuitAndKeys)
 {
     pump(5);
     const std::vector<std::string> warning = {std::string("other tavelin: ") + kWarning};
-    for (const char* view : {"0 0 0 50", "0 0 abc 50", "0 0 1e999 50", "nan 0 1 50", "0 -1e400 1 50"}) {
+    for (const char* view : {"0 0 0 50", "0 0 abc 50", "0 0 1e999 50", "0 0 1e-320 50", "0 -1e400 1 50"}) {
         typeView(view);
         EXPECT_EQ(warning, runModal([] { click(IDC_START); })) << view;
         EXPECT_EQ(bytesOf(kInitialViewParams), bytesOf(viewParams)) << "the view stays";
@@ -81,6 +81,13 @@ TEST_F(ControlPanel, StartStopQuitAndKeys)
     EXPECT_EQ(bytesOf(typed), bytesOf(viewParams));
     EXPECT_EQ(0, renderJob.rowsDone);
     EXPECT_EQ(0.009375 / 2, renderJob.stepX);
+    // Start during a render starts again from the bottom row, with the new view.
+    pump(3);
+    typeView("-0.5 0.25 4 77");
+    click(IDC_START);
+    EXPECT_EQ(4.0, viewParams.magnification);
+    EXPECT_EQ(0, renderJob.rowsDone);
+    EXPECT_EQ(0.009375 / 4, renderJob.stepX);
 
     // On the real axis near the tip of the set, where orbits do not repeat, the bottom row takes
     // many seconds: Stop, and Quit, end the render between two slices of it; no half row shows.
