@@ -136,24 +136,65 @@ long double pixelStep(const DeepView& view, std::int32_t width)
     return std::ldexp(6.0L / (static_cast<long double>(width) * m.mantissa), int(-m.exponent));
 }
 
-int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const FrameBuffer& frame,
-                    std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context)
+namespace {
+
+void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width,
+           std::int32_t height)
 {
-    Picture picture;
     picture.reference = orbit.values.get();
     const std::int32_t length = orbit.length < view.maxIterations + 1 ? orbit.length : view.maxIterations + 1;
     picture.lastIndex = length - 1;
     picture.maxIterations = view.maxIterations;
-    picture.width = frame.width;
-    picture.height = frame.height;
-    picture.step = pixelStep(view, frame.width);
+    picture.width = width;
+    picture.height = height;
+    picture.step = pixelStep(view, width);
     ViewParams colors = kInitialViewParams;
     for (int i = 0; i < 4; ++i) colors.colors[i] = view.colors[i];
     buildPalette(colors, picture.palette);
     picture.insideColor = pixelFromColorRef(view.colors[3]);
+}
+
+int needsWideExponent(const DeepView& view)
+{
+    return magnificationLog2(view.magnification) > kWideExponentFromLog2;
+}
+
+template <class T>
+std::int32_t countOf(const Picture& picture, std::int32_t x, std::int32_t r)
+{
+    std::uint8_t scratch[kBytesPerPixel];
+    Lane<T> lane;
+    std::int32_t next = x;
+    fillLane(picture, lane, next, T(pixelOffset(r, picture.height, picture.step)));
+    lane.x = 0;
+    while (!stepLane(picture, lane, scratch)) {
+    }
+    return lane.n;
+}
+
+}  // namespace
+
+int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const FrameBuffer& frame,
+                    std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context)
+{
+    Picture picture;
+    setUp(picture, view, orbit, frame.width, frame.height);
     picture.bits = frame.bits;
     picture.stop = &stop;
-    const int wide = magnificationLog2(view.magnification) > kWideExponentFromLog2;
-    return runRowWorkers(frame.height, threads, wide ? renderWideRow : renderDoubleRow, &picture, stop, report,
-                         context);
+    return runRowWorkers(frame.height, threads, needsWideExponent(view) ? renderWideRow : renderDoubleRow, &picture,
+                         stop, report, context);
+}
+
+std::int32_t perturbedCount(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width,
+                            std::int32_t height, std::int32_t x, std::int32_t r)
+{
+    if (view.maxIterations <= 0) return 0;  // no step is taken
+    Picture picture;
+    setUp(picture, view, orbit, width, height);
+    if (!needsWideExponent(view)) return countOf<double>(picture, x, r);
+    const std::uint16_t word = x87ControlWord();
+    setX87ControlWord(withX87Precision(word, kX87Precision64));
+    const std::int32_t count = countOf<long double>(picture, x, r);
+    setX87ControlWord(word);
+    return count;
 }
