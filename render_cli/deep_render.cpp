@@ -65,9 +65,8 @@ ViewParams paramsOf(const DeepView& view)
     params.centerX = std::strtod(view.centerX.c_str(), nullptr);
     params.centerY = std::strtod(view.centerY.c_str(), nullptr);
     const Magnification& m = view.magnification;
-    params.magnification = std::fabs(magnificationLog2(m)) < 1024 ? std::ldexp(m.mantissa, int(m.exponent))
-                           : m.exponent > 0                      ? HUGE_VAL
-                                                                  : 0.0;
+    // ldexp rounds to the nearest double, subnormal ones too, and overflows to infinity.
+    params.magnification = m.exponent > 1100 ? HUGE_VAL : m.exponent < -1100 ? 0.0 : std::ldexp(m.mantissa, int(m.exponent));
     params.maxIterations = view.maxIterations;
     for (int i = 0; i < 4; ++i) params.colors[i] = view.colors[i];
     return params;

@@ -14,7 +14,7 @@
 
 // Up to this magnification doubles resolve a picture well enough for the double kernels
 // (measured: see bench/README.md); beyond it perturbation takes over.
-constexpr double kPerturbationFromLog2 = 36.5;  // about 1e11
+constexpr double kPerturbationFromLog2 = 33.2;  // about 1e10
 
 // Called on the calling thread about ten times a second with the share of the work done
 // (0 to 1), the reference orbit's computation included.
