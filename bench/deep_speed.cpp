@@ -63,8 +63,9 @@ int main(int argc, char** argv)
 
     DeepView deep = deepViewOf(kInitialViewParams);
     char error[kViewErrorSize];
-    setDeepField(deep, kCenterX, "1.3e-101", error);
-    setDeepField(deep, kCenterY, ("1." + std::string(100, '0') + "37").c_str(), error);
+    // c = i, whose orbit is periodic: the reference orbit runs to the limit.
+    setDeepField(deep, kCenterX, "0", error);
+    setDeepField(deep, kCenterY, "1", error);
     setDeepField(deep, kMagnificationField, "1e100", error);
     deep.maxIterations = 100000;
     auto start = std::chrono::steady_clock::now();
