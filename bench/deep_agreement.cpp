@@ -295,9 +295,9 @@ void orbitTimes()
 
 int main(int argc, char** argv)
 {
-    const char* part = argc > 1 ? argv[1] : "ado";
-    if (std::strchr(part, 'a')) agreementTable();
-    if (std::strchr(part, 'd')) doublesByDepth();
-    if (std::strchr(part, 'o')) orbitTimes();
+    const char* tables = argc > 1 ? argv[1] : "ado";
+    if (std::strchr(tables, 'a')) agreementTable();
+    if (std::strchr(tables, 'd')) doublesByDepth();
+    if (std::strchr(tables, 'o')) orbitTimes();
     return 0;
 }
