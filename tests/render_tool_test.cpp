@@ -66,12 +66,14 @@ TEST(RenderTool, PicturesAndRefusals)
     const std::string folder = freshFolder("tool-bad"), good = folder + "view.vwp", out = folder + "out.bmp";
     writeWholeFile(good, bytesOf(testView(0, 0, 1, 50)));
     writeWholeFile(folder + "zero.vwp", std::string(48, '\0'));
+    writeWholeFile(folder + "bad.txt", "limit = 50\nzoom = 2\n");
     const struct { std::vector<std::string> args; const char* message; } refusals[] = {
         {{folder + "missing.vwp", "-o", out}, "cannot read"}, {{folder + "zero.vwp", "-o", out}, "be drawn"},
         {{good}, "no output file"}, {{"-o", out, "--magnification", "0"}, "magnification"}, {{good, "-o", out, "--size", "6"}, "size"},
         {{good, "-o", folder + "out.gif"}, ".bmp or .png"}, {{good, "-o", out, "--frobnicate"}, "unknown"},
         {{good, "-o", out, "--size", "40000x40000"}, "too large"}, {{good, "-o", out, "--threads", "0"}, "thread"},
-        {{good, "-o", folder + "no-such-folder/out.png"}, "cannot write"},
+        {{good, "-o", folder + "no-such-folder/out.png"}, "cannot write"}, {{folder + "bad.txt", "-o", out}, "line 2"},
+        {{good, "-o", out, "--save-view", folder + "no-such-folder/v.txt"}, "cannot write"},
     };
     for (const auto& c : refusals) {
         const int code = runTool(c.args);
@@ -84,5 +86,12 @@ TEST(RenderTool, PicturesAndRefusals)
     }
     EXPECT_EQ(130, runTool({good, "-o", out}, 1));
     EXPECT_EQ("tavelin-render: interrupted; nothing written\n", messages);
-    EXPECT_EQ((std::vector<std::string>{"view.vwp", "zero.vwp"}), filesIn(folder));
+    EXPECT_EQ((std::vector<std::string>{"bad.txt", "view.vwp", "zero.vwp"}), filesIn(folder));
+    // A deep view given on the command line and kept with --save-view renders again from its view text.
+    const std::string deep = freshFolder("tool-deep"), y = "1." + std::string(60, '0') + "37";
+    EXPECT_EQ(0, runTool({"-o", deep + "a.png", "--size", "32x24", "--center-x", "1.3e-61", "--center-y", y,
+                          "--magnification", "1e60", "--limit", "500", "--save-view", deep + "a.txt"}));
+    EXPECT_EQ(0, runTool({deep + "a.txt", "-o", deep + "b.png", "--size", "32x24"}));
+    EXPECT_TRUE(readWholeFile(deep + "a.png") == readWholeFile(deep + "b.png"));
+    EXPECT_NE(readWholeFile(deep + "a.txt").npos, readWholeFile(deep + "a.txt").find("center-y = " + y + "\n"));
 }
