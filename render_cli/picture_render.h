@@ -7,10 +7,11 @@
 
 #include "core/frame_buffer.h"
 #include "core/view_params.h"
+#include "row_workers.h"
 
 // Called on the calling thread about ten times a second while the picture is rendered, and
 // once at the end, with the rows finished so far.
-using ProgressReport = void (*)(std::int32_t rowsDone, void* context);
+using ProgressReport = RowsReport;
 
 // Renders params into frame (frame.width x frame.height, bottom row first, rows gap-free) on
 // `threads` threads, each taking the next row not yet taken and computing it with the fastest
@@ -19,9 +20,5 @@ using ProgressReport = void (*)(std::int32_t rowsDone, void* context);
 // bottom-left pixel, as in the window program. Where the system starts fewer threads, those
 // that started render the picture. 1 when the picture is complete, 0 when it was stopped,
 // kNoThread when not one thread could be started.
-constexpr int kNoThread = -1;
 int renderPicture(const ViewParams& params, const FrameBuffer& frame, std::int32_t threads,
                   const std::atomic<int>& stop, ProgressReport report, void* context);
-
-// For tests: how many more threads start before every further start fails; -1 for all.
-extern std::int32_t threadStartsLeft;

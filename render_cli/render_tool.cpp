@@ -9,14 +9,14 @@
 #include <new>
 #include <thread>
 
-#include "core/param_file.h"
 #include "core/platform.h"
+#include "deep_render.h"
 #include "options.h"
 #include "picture_files.h"
-#include "picture_render.h"
 #include "png_memory.h"
 #include "progress_bar.h"
 #include "terminal.h"
+#include "view_text_file.h"
 
 namespace {
 
@@ -53,17 +53,26 @@ __attribute__((format(printf, 1, 2))) int complain(const char* format, ...)
     return kBadInput;
 }
 
-// The view as the window program's Open takes it: a short file replaces only the bytes it
-// has, here of the initial view.
-int readView(const char* path, ViewParams& params)
+// The view of the view file (or the initial view) with the fields given on the command line
+// put in.
+int readView(const Options& options, DeepView& view)
 {
+    view = deepViewOf(kInitialViewParams);
+    char error[kViewErrorSize] = "";
     Context context;
-    params = kInitialViewParams;
-    if (!readParamFile(contextOf(context, "read", path), path, params)) return 0;
-    if (isDrawableView(params)) return 1;
-    complain("'%s' holds a view that cannot be drawn: the magnification must be a non-zero number "
-             "whose picture width, 6 / magnification, is finite, and the centre finite numbers", path);
-    return 0;
+    if (options.viewPath && !readViewFile(contextOf(context, "read", options.viewPath), options.viewPath, view, error)) {
+        if (error[0]) complain("%s", error);
+        return 0;
+    }
+    for (int field = 0; field < kDeepFieldCount; ++field) {
+        const char* text = options.fieldTexts[field];
+        if (text && !setDeepField(view, DeepField(field), text, error)) return !complain("%s", error);
+    }
+    // A magnification so small that the picture's width overflows would give a flat picture.
+    if (magnificationLog2(view.magnification) < 0 && !isDrawableView(paramsOf(view))) {
+        return !complain("the view cannot be drawn: the picture width, 6 / magnification, must be a finite number");
+    }
+    return 1;
 }
 
 // Finds out before a long render whether the output can be written: the target can be
@@ -104,9 +113,10 @@ void drawLine(ProgressLine& line, const char* text)
     line.length = length;
 }
 
-void showProgress(std::int32_t rowsDone, void* context)
+void showProgress(double done, void* context)
 {
     ProgressLine& line = *static_cast<ProgressLine*>(context);
+    const std::int32_t rowsDone = std::int32_t(done * double(line.rows));
     if (!line.shown) return;
     char text[kProgressTextSize];
     formatProgress(text, rowsDone, line.rows, secondsSince(line), terminalColumns());
@@ -214,7 +224,7 @@ int saveInterruptibly(const Options& options, const FrameBuffer& frame, const st
     return saved;
 }
 
-int render(const Options& options, const ViewParams& params, const std::atomic<int>& interrupted)
+int render(const Options& options, const DeepView& view, const std::atomic<int>& interrupted)
 {
     const std::uint64_t bytes = std::uint64_t(options.width) * std::uint64_t(options.height) * kBytesPerPixel;
     std::uint8_t* pixels = bytes <= SIZE_MAX ? new (std::nothrow) std::uint8_t[std::size_t(bytes)] : nullptr;
@@ -224,16 +234,24 @@ int render(const Options& options, const ViewParams& params, const std::atomic<i
     }
     const FrameBuffer frame = {options.width, options.height, pixels};
     ProgressLine line = {!options.quiet && stderrIsTerminal(), std::chrono::steady_clock::now(), options.height, 0};
-    const int complete = renderPicture(params, frame, options.threads, interrupted, showProgress, &line);
+    const DeepResult rendered =
+        renderDeepView(view, frame, options.threads, interrupted, showProgress, &line, nullptr);
     endProgress(line);
     int result = kDone;
-    if (complete == kNoThread) {
+    if (rendered == kDeepNoThread) {
         result = complain("cannot start a thread to render with");
-    } else if (!complete) {
+    } else if (rendered == kDeepNoMemory) {
+        result = complain("not enough memory for the reference orbit of limit %ld (%.0f MiB)", long(view.maxIterations),
+                          double(orbitBytes(view.maxIterations)) / (1 << 20));
+    } else if (rendered == kDeepStopped) {
         complain("interrupted; nothing written");
         result = interruptedExit(interrupted);
     } else if (!saveInterruptibly(options, frame, interrupted, line)) {
         result = interrupted.load() ? interruptedExit(interrupted) : kBadInput;
+    } else if (options.saveViewPath) {
+        Context context;
+        const WindowRef owner = contextOf(context, "write", options.saveViewPath);
+        if (!writeViewTextFile(owner, options.saveViewPath, view)) result = kBadInput;
     }
     delete[] pixels;
     return result;
@@ -254,7 +272,8 @@ int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted)
     if (!pictureFitsFormat(options.width, options.height, options.format, &limit)) {
         return complain("%ldx%ld is too large: %s", long(options.width), long(options.height), limit);
     }
-    ViewParams params;
-    if (!readView(options.viewPath, params) || !outputWritable(options.outputPath)) return kBadInput;
-    return render(options, params, interrupted);
+    DeepView view;
+    if (!readView(options, view) || !outputWritable(options.outputPath)) return kBadInput;
+    if (options.saveViewPath && !outputWritable(options.saveViewPath)) return kBadInput;
+    return render(options, view, interrupted);
 }

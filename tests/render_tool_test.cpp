@@ -89,6 +89,7 @@ TEST(RenderTool, PicturesAndRefusals)
     writeWholeFile(good, bytesOf(testView(0, 0, 1, 50)));
     writeWholeFile(folder + "zero.vwp", std::string(48, '\0'));
     writeWholeFile(folder + "tiny.vwp", bytesOf(testView(0, 0, 1e-320, 50)));
+    writeWholeFile(folder + "bad.txt", "limit = 50\nzoom = 2\n");
     // allocations, starts: that succeed.
     const struct {
         std::vector<std::string> args;
@@ -98,17 +99,21 @@ TEST(RenderTool, PicturesAndRefusals)
         {{folder + "missing.vwp", "-o", out}, "cannot read"},
         {{folder + "zero.vwp", "-o", out}, "be drawn"},
         {{folder + "tiny.vwp", "-o", out}, "be drawn"},
+        {{"-o", out, "--magnification", "1e-320"}, "be drawn"},
+        {{"-o", out, "--magnification", "0"}, "magnification"},
+        {{folder + "bad.txt", "-o", out}, "line 2"},
         {{good, "-o", folder + "out.png"}, "cannot write", 3},
         {{good, "-o", folder + "out.png"}, "cannot write", 100},
         {{good, "-o", out}, "cannot start a thread", -1, 0},
+        {{"-o", out, "--magnification", "1e60", "--limit", "50"}, "cannot start a thread", -1, 0},
         {{good}, "no output file"},
-        {{"-o", out}, "no parameter file"},
         {{good, "-o", out, "--size", "6"}, "size"},
         {{good, "-o", folder + "out.gif"}, ".bmp or .png"},
         {{good, "-o", out, "--frobnicate"}, "unknown"},
         {{good, "-o", out, "--size", "40000x40000"}, "too large"},
         {{good, "-o", out, "--threads", "0"}, "thread"},
         {{good, "-o", folder + "no-such-folder/out.png"}, "cannot write"},
+        {{good, "-o", out, "--save-view", folder + "no-such-folder/v.txt"}, "cannot write"},
     };
     for (const auto& c : refusals) {
         pngAllocationsLeft = c.allocations;
@@ -125,7 +130,7 @@ TEST(RenderTool, PicturesAndRefusals)
     EXPECT_EQ(130, runTool({good, "-o", out}, SIGINT));
     EXPECT_EQ(143, runTool({good, "-o", out}, SIGTERM));
     EXPECT_EQ("tavelin-render: interrupted; nothing written\n", messages);
-    EXPECT_EQ((std::vector<std::string>{"tiny.vwp", "view.vwp", "zero.vwp"}), filesIn(folder));
+    EXPECT_EQ((std::vector<std::string>{"bad.txt", "tiny.vwp", "view.vwp", "zero.vwp"}), filesIn(folder));
 #ifndef _WIN32
     // Replacing a picture through a symbolic link, in a folder past the Windows path limit: the
     // link stays a link to the new picture, which keeps the old one's permissions.
@@ -139,6 +144,13 @@ TEST(RenderTool, PicturesAndRefusals)
     EXPECT_EQ(0, runTool({good, "-o", link, "--size", "4x3"})) << messages;
     EXPECT_TRUE(fs::is_symlink(link) && fs::file_size(link) == 94 && fs::status(link).permissions() == ownerOnly);
 #endif
+    // A deep view given on the command line and kept with --save-view renders again from its view text.
+    const std::string deepFolder = freshFolder("tool-deep"), y = "1." + std::string(60, '0') + "37";
+    EXPECT_EQ(0, runTool({"-o", deepFolder + "a.png", "--size", "32x24", "--center-x", "1.3e-61", "--center-y", y,
+                          "--magnification", "1e60", "--limit", "500", "--save-view", deepFolder + "a.txt"}));
+    EXPECT_EQ(0, runTool({deepFolder + "a.txt", "-o", deepFolder + "b.png", "--size", "32x24"}));
+    EXPECT_TRUE(readWholeFile(deepFolder + "a.png") == readWholeFile(deepFolder + "b.png"));
+    EXPECT_NE(readWholeFile(deepFolder + "a.txt").npos, readWholeFile(deepFolder + "a.txt").find("center-y = " + y + "\n"));
 }
 
 // The line fits the terminal, the bar as wide as it leaves room for, and the time left counts down
