@@ -77,7 +77,7 @@ std::int32_t defaultThreads()
 
 int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionErrorSize])
 {
-    options = Options{nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0};
+    options = Options{nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0, kNoDive};
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const int hasValue = i + 1 < argc;
@@ -99,6 +99,9 @@ int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionE
             if (!parseCount(count, count + std::strlen(count), kMaxThreads, options.threads)) {
                 return fail(error, "bad thread count '%s': give a number from 1 to %ld", count, long(kMaxThreads));
             }
+        } else if (const int used = parseDiveOption(argc, argv, i, options.dive, error, sizeof error)) {
+            if (used < 0) return 0;
+            i += used - 1;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return fail(error, "unknown option '%s' (see --help)", arg);
         } else if (!options.viewPath) {
@@ -109,6 +112,8 @@ int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionE
     }
     if (!options.viewPath) return fail(error, "no parameter file given (see --help)");
     if (!options.outputPath) return fail(error, "no output file given: -o OUT.bmp or OUT.png");
+    if (!finishDiveOptions(options.outputPath, options.dive, error, sizeof error)) return 0;
+    if (options.dive.seconds > 0) return 1;
     if (endsWith(options.outputPath, ".bmp")) {
         options.format = ImageFormat::bmp;
     } else if (endsWith(options.outputPath, ".png")) {

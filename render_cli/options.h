@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "dive_options.h"
+
 enum class ImageFormat { bmp, png };
 
 struct Options {
@@ -14,6 +16,7 @@ struct Options {
     std::int32_t threads;
     int quiet;               // no progress bar
     int help;                // print the usage and end
+    DiveOptions dive;        // a zoom video instead of a picture
 };
 
 constexpr int kOptionErrorSize = 160;

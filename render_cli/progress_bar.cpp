@@ -6,7 +6,8 @@ namespace {
 
 constexpr int kBarWidth = 24;
 
-// m:ss, or h:mm:ss from an hour on.
+}  // namespace
+
 void formatDuration(char (&text)[32], double seconds)
 {
     const long total = seconds < 0 ? 0 : long(seconds + 0.5);
@@ -16,8 +17,6 @@ void formatDuration(char (&text)[32], double seconds)
         std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
     }
 }
-
-}  // namespace
 
 void formatProgress(char (&text)[kProgressTextSize], std::int32_t rowsDone, std::int32_t rows,
                     double elapsedSeconds)

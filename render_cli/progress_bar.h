@@ -9,3 +9,6 @@ constexpr int kProgressTextSize = 128;
 // an estimate of the time left (once there is something to estimate from).
 void formatProgress(char (&text)[kProgressTextSize], std::int32_t rowsDone, std::int32_t rows,
                     double elapsedSeconds);
+
+// m:ss, or h:mm:ss from an hour on.
+void formatDuration(char (&text)[32], double seconds);

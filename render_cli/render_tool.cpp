@@ -9,6 +9,7 @@
 
 #include "core/param_file.h"
 #include "core/platform.h"
+#include "dive.h"
 #include "options.h"
 #include "picture_files.h"
 #include "picture_render.h"
@@ -57,8 +58,8 @@ int readView(const char* path, ViewParams& params)
     return 0;
 }
 
-// Finds out before a long render whether the output can be written: the target can be
-// replaced, and its folder takes a new file.
+}  // namespace
+
 int outputWritable(const char* path)
 {
     Context context;
@@ -74,6 +75,8 @@ int outputWritable(const char* path)
     platform.removeFile(tempPath);
     return 1;
 }
+
+namespace {
 
 struct ProgressLine {
     int shown;
@@ -185,7 +188,12 @@ int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted)
     if (!parseOptions(argc, argv, options, error)) return complain("%s", error);
     if (options.help) {
         std::fputs(kUsage, stdout);
+        std::fputs(kDiveUsage, stdout);
         return kDone;
+    }
+    if (options.dive.seconds > 0) {
+        ViewParams view;
+        return readView(options.viewPath, view) ? runDive(options, view, interrupted) : kBadInput;
     }
     const char* limit = "";
     if (!pictureFitsFormat(options.width, options.height, options.format, &limit)) {

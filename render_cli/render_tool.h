@@ -8,3 +8,7 @@
 // 130 after an interrupt (nothing written). interrupted is looked at during the render and
 // the save.
 int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted);
+
+// Finds out before a long render whether a file can be written at path: the target can be
+// replaced, and its folder takes a new file. 1 if so; 0 after a message.
+int outputWritable(const char* path);
