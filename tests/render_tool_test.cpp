@@ -1,38 +1,7 @@
 // tavelin-render, run in the test's process: its pictures against the plain loop, whatever the
 // thread count, and its refusals of bad input.
-#include "render_cli/render_tool.h"
 #include "test_support.h"
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb_image.h>
-
-static std::string messages;  // on standard error, by the latest run
-
-static int runTool(std::vector<std::string> args, int interrupt = 0)
-{
-    args.insert(args.begin(), "tavelin-render");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(&arg[0]);
-    const std::atomic<int> interrupted{interrupt};
-    testing::internal::CaptureStderr();
-    const int code = runRenderTool(int(argv.size()), argv.data(), interrupted);
-    messages = testing::internal::GetCapturedStderr();
-    return code;
-}
-
-// The pixels of a PNG file in the frame buffer's order: bottom row first, blue-green-red.
-static std::string pngPixels(const std::string& png)
-{
-    int width = 0, height = 0, components = 0;
-    stbi_set_flip_vertically_on_load(1);
-    const auto* bytes = reinterpret_cast<const stbi_uc*>(png.data());
-    unsigned char* rgb = stbi_load_from_memory(bytes, int(png.size()), &width, &height, &components, 3);
-    std::string pixels(std::size_t(width) * height * 3, '\0');
-    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = char(rgb[i - i % 3 + 2 - i % 3]);
-    stbi_image_free(rgb);
-    return pixels;
-}
+#include "tool_runner.h"
 
 // At the window's 640 x 480 the tool's bitmap is the window program's, on any thread count; 4:3
 // pictures of other sizes are the plain loop's at their size; other shapes have square pixels
@@ -75,14 +44,13 @@ TEST(RenderTool, PicturesAndRefusals)
     };
     for (const auto& c : refusals) {
         const int code = runTool(c.args);
-        const bool oneLine = messages.find("tavelin-render: ") == 0 && messages.find('\n') + 1 == messages.size();
-        EXPECT_TRUE(code == 1 && oneLine && messages.find(c.message) != messages.npos) << code << ": " << messages;
+        EXPECT_TRUE(code == 1 && oneLineSaying(c.message)) << code << ": " << toolMessages;
     }
     if (sizeof(void*) == 4) {  // a picture that fits a bitmap but not a 32-bit address space
         EXPECT_EQ(1, runTool({good, "-o", out, "--size", "36000x36000"}));
-        EXPECT_NE(messages.npos, messages.find("not enough memory")) << messages;
+        EXPECT_NE(toolMessages.npos, toolMessages.find("not enough memory")) << toolMessages;
     }
     EXPECT_EQ(130, runTool({good, "-o", out}, 1));
-    EXPECT_EQ("tavelin-render: interrupted; nothing written\n", messages);
+    EXPECT_EQ("tavelin-render: interrupted; nothing written\n", toolMessages);
     EXPECT_EQ((std::vector<std::string>{"view.vwp", "zero.vwp"}), filesIn(folder));
 }
