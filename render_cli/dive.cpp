@@ -206,7 +206,8 @@ int writeFrame(Dive& dive, std::int32_t i)
     if (dive.options->dive.output == DiveOutput::pngFrames) {
         result = writePngFrame(dive, i);
     } else if (!writeVideoFrame(dive.video, dive.frame.frame)) {
-        result = fail("ffmpeg stopped taking frames of '%s'", dive.options->outputPath);
+        // Ctrl+C on a terminal reaches ffmpeg too, which then ends first.
+        result = dive.stop->load() ? kInterrupted : fail("ffmpeg stopped taking frames of '%s'", dive.options->outputPath);
     }
     dive.times.encoding += secondsSince(start);
     return result;
