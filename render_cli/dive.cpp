@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -36,17 +35,6 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// One message line on standard error; the exit code of a failure.
-__attribute__((format(printf, 1, 2))) int fail(const char* format, ...)
-{
-    std::fprintf(stderr, "tavelin-render: ");
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
-    va_end(arguments);
-    std::fprintf(stderr, "\n");
-    return kFailed;
-}
 
 // One bar for the whole dive: keyframes and frames weighed by their share of the work.
 struct Progress {
@@ -189,11 +177,13 @@ int exactFrame(Dive& dive, std::int32_t i)
 int writePngFrame(const Dive& dive, std::int32_t i)
 {
     char path[kMaxPath], context[kMaxPath + 64];
-    if (!framePath(dive.options->outputPath, i, path, sizeof path)) return fail("the name of frame %ld is too long", long(i));
+    if (!framePath(dive.options->outputPath, i, path, sizeof path)) {
+        return complain("the name of frame %ld is too long", long(i));
+    }
     std::snprintf(context, sizeof context, "tavelin-render: cannot write '%s'", path);
     std::uint32_t size = 0;
     unsigned char* png = encodePng(dive.frame.frame, &size);
-    if (!png) return fail("not enough memory to encode frame %ld", long(i));
+    if (!png) return complain("not enough memory to encode frame %ld", long(i));
     const int saved = saveBytes(context, path, png, size);
     std::free(png);
     return saved ? kDone : kFailed;
@@ -207,7 +197,8 @@ int writeFrame(Dive& dive, std::int32_t i)
         result = writePngFrame(dive, i);
     } else if (!writeVideoFrame(dive.video, dive.frame.frame)) {
         // Ctrl+C on a terminal reaches ffmpeg too, which then ends first.
-        result = dive.stop->load() ? kInterrupted : fail("ffmpeg stopped taking frames of '%s'", dive.options->outputPath);
+        const char* path = dive.options->outputPath;
+        result = dive.stop->load() ? kInterrupted : complain("ffmpeg stopped taking frames of '%s'", path);
     }
     dive.times.encoding += secondsSince(start);
     return result;
@@ -248,20 +239,23 @@ int planFromOptions(const Options& options, const ViewParams& view, DivePlan& pl
 {
     const DiveOptions& dive = options.dive;
     if (!(view.magnification >= dive.fromMagnification)) {
-        return !fail("the view's magnification %g is below the dive's start %g", view.magnification,
+        return !complain("the view's magnification %g is below the dive's start %g", view.magnification,
                      dive.fromMagnification);
     }
     const double frames = std::floor(dive.seconds * dive.fps + 0.5);
     if (frames < 2 || frames > kMaxDiveFrames) {
-        return !fail("%g seconds at %ld frames per second make %.0f frames: give from 2 to %ld", dive.seconds,
+        return !complain("%g seconds at %ld frames per second make %.0f frames: give from 2 to %ld", dive.seconds,
                      long(dive.fps), frames, long(kMaxDiveFrames));
+    }
+    if (std::log2(view.magnification) - std::log2(dive.fromMagnification) >= kMaxDiveFrames) {
+        return !complain("the dive is too deep: it would have more than %ld keyframes", long(kMaxDiveFrames));
     }
     plan = planDive(std::log2(dive.fromMagnification), std::log2(view.magnification), std::int32_t(frames));
     const char* reason = "";
     const double deepest = dive.exactFrames ? plan.toLog2 : keyframeLog2(plan, plan.keyframes - 1);
-    if (!diveDepthRenderable(deepest, &reason)) return !fail("the view is too deep for a dive: %s", reason);
+    if (!diveDepthRenderable(deepest, &reason)) return !complain("the view is too deep for a dive: %s", reason);
     if (dive.lastKeyframe >= plan.keyframes) {
-        return !fail("keyframes %ld-%ld: this dive has keyframes 0-%ld", long(dive.firstKeyframe),
+        return !complain("keyframes %ld-%ld: this dive has keyframes 0-%ld", long(dive.firstKeyframe),
                      long(dive.lastKeyframe), long(plan.keyframes - 1));
     }
     return 1;
@@ -272,15 +266,15 @@ int sizesFit(const Options& options)
 {
     const char* limit = "";
     if (options.dive.output == DiveOutput::video && (options.width % 2 || options.height % 2)) {
-        return !fail("a video in yuv420p needs an even width and height, not %ldx%ld", long(options.width),
+        return !complain("a video in yuv420p needs an even width and height, not %ldx%ld", long(options.width),
                      long(options.height));
     }
     if (options.dive.output == DiveOutput::pngFrames &&
         !pictureFitsFormat(options.width, options.height, ImageFormat::png, &limit)) {
-        return !fail("%ldx%ld is too large: %s", long(options.width), long(options.height), limit);
+        return !complain("%ldx%ld is too large: %s", long(options.width), long(options.height), limit);
     }
     if (!options.dive.exactFrames && !fitsBitmapFile(2 * options.width, 2 * options.height)) {
-        return !fail("keyframes of twice %ldx%ld are too large for a bitmap file", long(options.width),
+        return !complain("keyframes of twice %ldx%ld are too large for a bitmap file", long(options.width),
                      long(options.height));
     }
     return 1;
@@ -290,22 +284,22 @@ int outputTargetWritable(const Options& options)
 {
     char first[kMaxPath];
     if (options.dive.output == DiveOutput::video) return outputWritable(options.outputPath);
-    if (!framePath(options.outputPath, 0, first, sizeof first)) return !fail("the frames' names are too long");
+    if (!framePath(options.outputPath, 0, first, sizeof first)) return !complain("the frames' names are too long");
     return outputWritable(first);
 }
 
-int openFolder(Dive& dive)
+int openFolder(Dive& dive, const ViewParams& view)
 {
     const Options& options = *dive.options;
-    char view[512], manifest[1024];
-    describeDiveView(dive.renderer, view, sizeof view);
+    char text[512], manifest[1024];
+    describeDiveView(view, text, sizeof text);
     std::snprintf(manifest, sizeof manifest,
                   "tavelin dive keyframes\nview: %s\nkeyframe 0 magnification: 2^%.17g\nkeyframe size: %ldx%ld\n",
-                  view, dive.plan.fromLog2, long(2 * options.width), long(2 * options.height));
+                  text, dive.plan.fromLog2, long(2 * options.width), long(2 * options.height));
     const FolderState state = openKeyframeFolder(dive.folder, options.outputPath, 2 * options.width,
                                                  2 * options.height, manifest);
     if (state == FolderState::otherDive) {
-        return !fail("'%s' holds keyframes of another view, size or start: remove it, or write the dive elsewhere",
+        return !complain("'%s' holds keyframes of another view, size or start: remove it, or write the dive elsewhere",
                      dive.folder.path);
     }
     return state == FolderState::ready;
@@ -319,19 +313,26 @@ int allocatePictures(Dive& dive)
     if ((keyframes && !allocate(dive.inner, 2 * width, 2 * height)) ||
         (keyframes && frames && !allocate(dive.outer, 2 * width, 2 * height)) ||
         (frames && !allocate(dive.frame, width, height))) {
-        return !fail("not enough memory for the keyframes (%ldx%ld) and a frame", long(2 * width), long(2 * height));
+        return !complain("not enough memory for two keyframes of %ldx%ld and a frame", long(2 * width),
+                         long(2 * height));
     }
     return 1;
 }
 
+// Where the time went, on standard output.
 void reportTimes(const Dive& dive)
 {
     const Times& t = dive.times;
-    std::fprintf(stderr,
-                 "tavelin-render: %ld frames in %.1f s: keyframes %.1f s, reading them %.1f s, resampling %.1f s, "
-                 "encoding %.1f s\n",
-                 long(dive.progress.framesDone), secondsSince(dive.progress.start), t.keyframes, t.reading,
-                 t.resampling, t.encoding);
+    const DiveOptions& settings = dive.options->dive;
+    const double seconds = secondsSince(dive.progress.start);
+    if (settings.firstKeyframe >= 0) {
+        std::printf("dive: keyframes %ld-%ld in %.1f s\n", long(settings.firstKeyframe), long(settings.lastKeyframe),
+                    seconds);
+        return;
+    }
+    std::printf("dive: %ld frames in %.1f s: keyframes %.1f s, reading them %.1f s, resampling %.1f s, "
+                "encoding %.1f s\n",
+                long(dive.progress.framesDone), seconds, t.keyframes, t.reading, t.resampling, t.encoding);
 }
 
 int diveWithChecks(Dive& dive, const ViewParams& view)
@@ -342,18 +343,18 @@ int diveWithChecks(Dive& dive, const ViewParams& view)
     char encoder[kMaxPath] = "";
     if (!planFromOptions(options, view, dive.plan) || !sizesFit(options)) return kFailed;
     if (settings.output == DiveOutput::video && !keyframesOnly && !findVideoEncoder(encoder)) {
-        return fail("a video needs the ffmpeg program on PATH (Debian package ffmpeg); "
+        return complain("a video needs the ffmpeg program on PATH (Debian package ffmpeg); "
                     "or write PNG frames, as frames/dive-%%05d.png");
     }
     if ((!keyframesOnly && !outputTargetWritable(options)) || !allocatePictures(dive)) return kFailed;
-    const std::int32_t keyframes = settings.exactFrames ? 0 : keyframesOnly ? settings.lastKeyframe - settings.firstKeyframe + 1
-                                                                            : dive.plan.keyframes;
+    const std::int32_t jobKeyframes = settings.lastKeyframe - settings.firstKeyframe + 1;
+    const std::int32_t keyframes = settings.exactFrames ? 0 : keyframesOnly ? jobKeyframes : dive.plan.keyframes;
     dive.progress = Progress{!options.quiet && stderrIsTerminal(), Clock::now(), Clock::now(), keyframes, 0,
                              keyframesOnly ? 0 : dive.plan.frames, 0,
                              settings.exactFrames ? 0.25 : kResampledFrameWeight, 0, 0};
     const double deepest = settings.exactFrames ? dive.plan.toLog2 : keyframeLog2(dive.plan, dive.plan.keyframes - 1);
+    if (!settings.exactFrames && !openFolder(dive, view)) return kFailed;
     if (!prepareDiveRenderer(dive.renderer, view, deepest, options.threads, *dive.stop)) return kInterrupted;
-    if (!settings.exactFrames && !openFolder(dive)) return kFailed;
     int result = kDone;
     if (!settings.exactFrames) {
         result = keyframesOnly ? renderKeyframes(dive, settings.firstKeyframe, settings.lastKeyframe)
@@ -376,9 +377,10 @@ int runDive(const Options& options, const ViewParams& view, const std::atomic<in
     releaseDiveRenderer(dive.renderer);
     if (result != kInterrupted) return result;
     if (dive.folder.path[0]) {
-        fail("interrupted; the keyframes done are kept in '%s' for the same command to go on from", dive.folder.path);
+        complain("interrupted; the keyframes done are kept in '%s' for the same command to go on from",
+                 dive.folder.path);
     } else {
-        fail("interrupted");
+        complain("interrupted");
     }
     return kInterrupted;
 }

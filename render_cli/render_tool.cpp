@@ -34,17 +34,6 @@ WindowRef contextOf(Context& context, const char* action, const char* path)
     return context.text;
 }
 
-__attribute__((format(printf, 1, 2))) int complain(const char* format, ...)
-{
-    std::fprintf(stderr, "tavelin-render: ");
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
-    va_end(arguments);
-    std::fprintf(stderr, "\n");
-    return kBadInput;
-}
-
 // The view as the window program's Open takes it: a short file replaces only the bytes it
 // has, here of the initial view.
 int readView(const char* path, ViewParams& params)
@@ -59,6 +48,17 @@ int readView(const char* path, ViewParams& params)
 }
 
 }  // namespace
+
+int complain(const char* format, ...)
+{
+    std::fprintf(stderr, "tavelin-render: ");
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(stderr, format, arguments);
+    va_end(arguments);
+    std::fprintf(stderr, "\n");
+    return kBadInput;
+}
 
 int outputWritable(const char* path)
 {
