@@ -127,7 +127,8 @@ int readKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, const Fram
 {
     FileRef file = 0;
     if (!openKeyframe(folder, keyframe, file)) return 0;
-    const std::uint32_t pixelBytes = std::uint32_t(folder.width) * kBytesPerPixel, padding = paddedRow(folder) - pixelBytes;
+    const std::uint32_t pixelBytes = std::uint32_t(folder.width) * kBytesPerPixel;
+    const std::uint32_t padding = paddedRow(folder) - pixelBytes;
     std::uint8_t rest[4];
     std::uint32_t count = 0;
     int complete = 1;
@@ -146,7 +147,8 @@ int writeKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, const Fra
     char path[kMaxPath];
     MessageContext context;
     if (!keyframePath(folder, keyframe, path)) {
-        std::fprintf(stderr, "tavelin-render: the path of keyframe %ld in '%s' is too long\n", long(keyframe), folder.path);
+        std::fprintf(stderr, "tavelin-render: the path of keyframe %ld in '%s' is too long\n", long(keyframe),
+                     folder.path);
         return 0;
     }
     BitmapInfo info;

@@ -33,9 +33,8 @@ int renderDivePicture(const DiveRenderer& renderer, double log2Magnification, co
     return renderPicture(params, frame, renderer.threads, stop, report, context);
 }
 
-void describeDiveView(const DiveRenderer& renderer, char* text, std::size_t size)
+void describeDiveView(const ViewParams& view, char* text, std::size_t size)
 {
-    const ViewParams& view = renderer.view;
     std::snprintf(text, size, "doubles centre %.17g %.17g limit %ld colours %06lx %06lx %06lx %06lx",
                   view.centerX, view.centerY, long(view.maxIterations), (unsigned long)(view.colors[0] & 0xFFFFFF),
                   (unsigned long)(view.colors[1] & 0xFFFFFF), (unsigned long)(view.colors[2] & 0xFFFFFF),

@@ -34,6 +34,6 @@ int renderDivePicture(const DiveRenderer& renderer, double log2Magnification, co
 // One line that tells apart every view whose pictures differ at the same magnification:
 // centre, limit, colours and the renderer's kind. Kept with the keyframes, so that keyframes
 // of another view are never taken for this one's.
-void describeDiveView(const DiveRenderer& renderer, char* text, std::size_t size);
+void describeDiveView(const ViewParams& view, char* text, std::size_t size);
 
 void releaseDiveRenderer(DiveRenderer& renderer);

@@ -78,7 +78,8 @@ TEST(Dive, KeyframesFolder)
     std::vector<std::string> job = dive;
     job.insert(job.end(), {"--keyframes", "2-4"});
     ASSERT_EQ(0, runTool(job)) << toolMessages;
-    EXPECT_EQ((std::vector<std::string>{"key-00002.bmp", "key-00003.bmp", "key-00004.bmp", "manifest.txt"}), filesIn(keys));
+    const std::vector<std::string> jobFiles = {"key-00002.bmp", "key-00003.bmp", "key-00004.bmp", "manifest.txt"};
+    EXPECT_EQ(jobFiles, filesIn(keys));
     EXPECT_EQ((std::vector<std::string>{"d%d.png.keyframes", "view.vwp"}), filesIn(folder));
     // Keyframe 3 replaced by keyframe 2: the runs that follow keep it as it is.
     const std::string marked = readWholeFile(keys + "key-00002.bmp");
@@ -107,7 +108,8 @@ TEST(Dive, Refusals)
     writeWholeFile(deep, bytesOf(testView(-1.75, 0, 1e15, 200)));
     const struct { std::vector<std::string> args; const char* message; } refusals[] = {
         {{view, "--dive", "0", "-o", out}, "dive length"}, {{view, "--dive", "-2", "-o", out}, "dive length"},
-        {{view, "--fps", "24", "-o", out}, "need --dive"}, {{view, "--dive", "1", "--fps", "0", "-o", out}, "frame rate"},
+        {{view, "--fps", "24", "-o", out}, "need --dive"},
+        {{view, "--dive", "1", "--fps", "0", "-o", out}, "frame rate"},
         {{view, "--dive", "0.01", "-o", out}, "from 2"}, {{deep, "--dive", "1", "-o", out}, "too deep"},
         {{view, "--dive", "1", "--from-magnification", "1000", "-o", out}, "below the dive's start"},
         {{view, "--dive", "1", "-o", folder + "frames.png"}, "frame pattern"},
@@ -157,8 +159,8 @@ TEST(Dive, Video)
             << toolMessages;
         std::string command;
         const std::string file = folder + name;
-        for (const char* arg : {(const char*)ffprobe, "-v", "error", "-count_frames", "-show_entries", "stream=nb_read_frames,width,height",
-                                "-of", "csv=p=0", file.c_str()}) {
+        for (const char* arg : {(const char*)ffprobe, "-v", "error", "-count_frames", "-show_entries",
+                                "stream=nb_read_frames,width,height", "-of", "csv=p=0", file.c_str()}) {
             appendArgument(command, arg);
         }
         std::FILE* probe = popen(command.c_str(), "r");
