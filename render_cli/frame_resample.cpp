@@ -52,17 +52,73 @@ AxisTaps axisTaps(const FrameBuffer& key, const FrameBuffer& frame, double scale
     return taps;
 }
 
-void averagePixel(const FrameBuffer& key, const Taps& column, const Taps& row, std::uint8_t* pixel)
-{
-    float sums[3] = {0, 0, 0};
-    for (int y = 0; y < row.count; ++y) {
-        const std::uint8_t* line = key.bits + (std::size_t(row.first + y) * key.width + column.first) * kBytesPerPixel;
-        for (int x = 0; x < column.count; ++x) {
-            const float weight = row.weights[y] * column.weights[x];
-            for (int c = 0; c < 3; ++c) sums[c] += weight * line[x * kBytesPerPixel + c];
-        }
+// Bytes as floats, looked up: faster than converting each.
+struct ByteValues {
+    float values[256];
+    constexpr ByteValues() : values()
+    {
+        for (int i = 0; i < 256; ++i) values[i] = float(i);
     }
-    for (int c = 0; c < 3; ++c) pixel[c] = std::uint8_t(sums[c] > 254.5f ? 255 : sums[c] + 0.5f);
+};
+constexpr ByteValues kByteValues;
+
+// Keyframe rows already filtered across, each the frame's width wide: a frame row needs up
+// to kMaxTaps neighbouring keyframe rows, and the next frame row mostly the same ones, so each
+// keyframe row is filtered across once. Slots are taken by row number modulo their count.
+constexpr int kCachedRows = 8;
+
+struct RowCache {
+    const FrameBuffer* key;
+    const AxisTaps* taps;
+    std::int32_t frameWidth;
+    std::int32_t rows[kCachedRows];
+    std::vector<float> values;  // kCachedRows rows of frameWidth pixels of 3 channels
+};
+
+void startCache(RowCache& cache, const FrameBuffer* key, const AxisTaps* taps, std::int32_t frameWidth)
+{
+    cache.key = key;
+    cache.taps = taps;
+    cache.frameWidth = frameWidth;
+    for (std::int32_t& row : cache.rows) row = -1;
+    cache.values.assign(std::size_t(kCachedRows) * frameWidth * 3, 0.0f);
+}
+
+// Keyframe row keyRow filtered across, for the columns whose footprint lies in the keyframe
+// (or all of them, for the outer keyframe, whose footprints are clipped to it).
+const float* filteredRow(RowCache& cache, std::int32_t keyRow, int insideOnly)
+{
+    const int slot = keyRow % kCachedRows;
+    float* out = &cache.values[std::size_t(slot) * cache.frameWidth * 3];
+    if (cache.rows[slot] == keyRow) return out;
+    cache.rows[slot] = keyRow;
+    const std::uint8_t* line = cache.key->bits + std::size_t(keyRow) * cache.key->width * kBytesPerPixel;
+    for (std::int32_t i = 0; i < cache.frameWidth; ++i, out += 3) {
+        const Taps& column = cache.taps->columns[std::size_t(i)];
+        if (insideOnly && !column.inside) continue;
+        const std::uint8_t* pixel = line + std::size_t(column.first) * kBytesPerPixel;
+        float blue = 0, green = 0, red = 0;
+        for (int x = 0; x < column.count; ++x, pixel += kBytesPerPixel) {
+            const float weight = column.weights[x];
+            blue += weight * kByteValues.values[pixel[0]];
+            green += weight * kByteValues.values[pixel[1]];
+            red += weight * kByteValues.values[pixel[2]];
+        }
+        out[0] = blue;
+        out[1] = green;
+        out[2] = red;
+    }
+    return out - std::size_t(cache.frameWidth) * 3;
+}
+
+// Frame pixel i of the rows given, filtered down, into pixel.
+void filterDown(const float* const* rows, const Taps& row, std::int32_t i, std::uint8_t* pixel)
+{
+    for (int c = 0; c < 3; ++c) {
+        float sum = 0;
+        for (int y = 0; y < row.count; ++y) sum += row.weights[y] * rows[y][std::size_t(i) * 3 + c];
+        pixel[c] = std::uint8_t(sum > 254.5f ? 255 : sum < 0 ? 0 : sum + 0.5f);
+    }
 }
 
 struct Sources {
@@ -74,16 +130,23 @@ struct Sources {
 
 void resampleRows(const Sources& sources, const FrameBuffer& frame, std::int32_t firstRow, std::int32_t endRow)
 {
+    RowCache outer, inner;
+    startCache(outer, sources.outer, &sources.outerTaps, frame.width);
+    if (sources.inner) startCache(inner, sources.inner, &sources.innerTaps, frame.width);
     for (std::int32_t r = firstRow; r < endRow; ++r) {
+        const Taps& outerRow = sources.outerTaps.rows[std::size_t(r)];
+        const Taps& innerRow = sources.innerTaps.rows[std::size_t(r)];
+        const int useInner = sources.inner && innerRow.inside;
+        const float* outerRows[kMaxTaps];
+        const float* innerRows[kMaxTaps];
+        for (int y = 0; y < outerRow.count; ++y) outerRows[y] = filteredRow(outer, outerRow.first + y, 0);
+        for (int y = 0; useInner && y < innerRow.count; ++y) innerRows[y] = filteredRow(inner, innerRow.first + y, 1);
         std::uint8_t* pixel = frame.bits + std::size_t(r) * frame.width * kBytesPerPixel;
         for (std::int32_t i = 0; i < frame.width; ++i, pixel += kBytesPerPixel) {
-            const Taps& innerColumn = sources.innerTaps.columns[std::size_t(i)];
-            const Taps& innerRow = sources.innerTaps.rows[std::size_t(r)];
-            if (sources.inner && innerColumn.inside && innerRow.inside) {
-                averagePixel(*sources.inner, innerColumn, innerRow, pixel);
+            if (useInner && sources.innerTaps.columns[std::size_t(i)].inside) {
+                filterDown(innerRows, innerRow, i, pixel);
             } else {
-                averagePixel(*sources.outer, sources.outerTaps.columns[std::size_t(i)],
-                             sources.outerTaps.rows[std::size_t(r)], pixel);
+                filterDown(outerRows, outerRow, i, pixel);
             }
         }
     }
