@@ -45,14 +45,14 @@ struct Progress {
     std::int32_t frames, framesDone;
     double frameWeight;    // of a frame against a keyframe
     double pictureWeight;  // of the picture being rendered: a keyframe's, a frame's, or 0
-    std::int32_t rows;     // of that picture
 };
 
-void showProgress(Progress& progress, std::int32_t rowsDone, int always)
+// pictureDone: the share of the picture being rendered that is done.
+void showProgress(Progress& progress, double pictureDone, int always)
 {
     if (!progress.shown || (!always && secondsSince(progress.lastShown) < 0.1)) return;
     progress.lastShown = Clock::now();
-    const double picture = progress.rows > 0 ? progress.pictureWeight * rowsDone / progress.rows : 0;
+    const double picture = progress.pictureWeight * pictureDone;
     const double total = progress.keyframes + progress.frames * progress.frameWeight;
     const double done = progress.keyframesDone + progress.framesDone * progress.frameWeight + picture;
     const double share = total > 0 ? done / total : 1, elapsed = secondsSince(progress.start);
@@ -67,9 +67,9 @@ void showProgress(Progress& progress, std::int32_t rowsDone, int always)
     std::fflush(stderr);
 }
 
-void onRows(std::int32_t rowsDone, void* context)
+void onShare(double done, void* context)
 {
-    showProgress(*static_cast<Progress*>(context), rowsDone, 0);
+    showProgress(*static_cast<Progress*>(context), done, 0);
 }
 
 struct Times {
@@ -109,10 +109,9 @@ int renderKeyframe(Dive& dive, std::int32_t keyframe, Picture& picture)
 {
     const Clock::time_point start = Clock::now();
     dive.progress.pictureWeight = 1;
-    dive.progress.rows = picture.frame.height;
     picture.keyframe = -1;
     const int complete = renderDivePicture(dive.renderer, keyframeLog2(dive.plan, keyframe), picture.frame, *dive.stop,
-                                           onRows, &dive.progress);
+                                           onShare, &dive.progress);
     dive.progress.pictureWeight = 0;
     if (!complete) return kInterrupted;
     if (!writeKeyframe(dive.folder, keyframe, picture.frame)) return kFailed;
@@ -167,9 +166,8 @@ int resampledFrame(Dive& dive, std::int32_t i)
 int exactFrame(Dive& dive, std::int32_t i)
 {
     dive.progress.pictureWeight = dive.progress.frameWeight;
-    dive.progress.rows = dive.frame.frame.height;
     const int complete = renderDivePicture(dive.renderer, frameLog2(dive.plan, i), dive.frame.frame, *dive.stop,
-                                           onRows, &dive.progress);
+                                           onShare, &dive.progress);
     dive.progress.pictureWeight = 0;
     return complete ? kDone : kInterrupted;
 }
@@ -235,22 +233,23 @@ int encodeFrames(Dive& dive, const char* encoder)
 }
 
 // The plan from the options, or 0 after a message on what does not fit.
-int planFromOptions(const Options& options, const ViewParams& view, DivePlan& plan)
+int planFromOptions(const Options& options, const DeepView& view, DivePlan& plan)
 {
     const DiveOptions& dive = options.dive;
-    if (!(view.magnification >= dive.fromMagnification)) {
-        return !complain("the view's magnification %g is below the dive's start %g", view.magnification,
-                     dive.fromMagnification);
+    const double toLog2 = diveViewLog2(view), fromLog2 = std::log2(dive.fromMagnification);
+    if (!positiveMagnification(view) || toLog2 < fromLog2) {
+        return !complain("the view's magnification %s is below the dive's start %g", magnificationText(view).c_str(),
+                         dive.fromMagnification);
     }
     const double frames = std::floor(dive.seconds * dive.fps + 0.5);
     if (frames < 2 || frames > kMaxDiveFrames) {
         return !complain("%g seconds at %ld frames per second make %.0f frames: give from 2 to %ld", dive.seconds,
                      long(dive.fps), frames, long(kMaxDiveFrames));
     }
-    if (std::log2(view.magnification) - std::log2(dive.fromMagnification) >= kMaxDiveFrames) {
+    if (toLog2 - fromLog2 >= kMaxDiveFrames) {
         return !complain("the dive is too deep: it would have more than %ld keyframes", long(kMaxDiveFrames));
     }
-    plan = planDive(std::log2(dive.fromMagnification), std::log2(view.magnification), std::int32_t(frames));
+    plan = planDive(fromLog2, toLog2, std::int32_t(frames));
     const char* reason = "";
     const double deepest = dive.exactFrames ? plan.toLog2 : keyframeLog2(plan, plan.keyframes - 1);
     if (!diveDepthRenderable(deepest, &reason)) return !complain("the view is too deep for a dive: %s", reason);
@@ -288,19 +287,18 @@ int outputTargetWritable(const Options& options)
     return outputWritable(first);
 }
 
-int openFolder(Dive& dive, const ViewParams& view)
+int openFolder(Dive& dive, const DeepView& view)
 {
     const Options& options = *dive.options;
-    char text[512], manifest[1024];
-    describeDiveView(view, text, sizeof text);
-    std::snprintf(manifest, sizeof manifest,
-                  "tavelin dive keyframes\nview: %s\nkeyframe 0 magnification: 2^%.17g\nkeyframe size: %ldx%ld\n",
-                  text, dive.plan.fromLog2, long(2 * options.width), long(2 * options.height));
+    char rest[128];
+    std::snprintf(rest, sizeof rest, "\nkeyframe 0 magnification: 2^%.17g\nkeyframe size: %ldx%ld\n",
+                  dive.plan.fromLog2, long(2 * options.width), long(2 * options.height));
+    const std::string manifest = "tavelin dive keyframes\nview: " + describeDiveView(view) + rest;
     const FolderState state = openKeyframeFolder(dive.folder, options.outputPath, 2 * options.width,
                                                  2 * options.height, manifest);
     if (state == FolderState::otherDive) {
         return !complain("'%s' holds keyframes of another view, size or start: remove it, or write the dive elsewhere",
-                     dive.folder.path);
+                         dive.folder.path);
     }
     return state == FolderState::ready;
 }
@@ -335,7 +333,7 @@ void reportTimes(const Dive& dive)
                 long(dive.progress.framesDone), seconds, t.keyframes, t.reading, t.resampling, t.encoding);
 }
 
-int diveWithChecks(Dive& dive, const ViewParams& view)
+int diveWithChecks(Dive& dive, const DeepView& view)
 {
     const Options& options = *dive.options;
     const DiveOptions& settings = options.dive;
@@ -344,17 +342,25 @@ int diveWithChecks(Dive& dive, const ViewParams& view)
     if (!planFromOptions(options, view, dive.plan) || !sizesFit(options)) return kFailed;
     if (settings.output == DiveOutput::video && !keyframesOnly && !findVideoEncoder(encoder)) {
         return complain("a video needs the ffmpeg program on PATH (Debian package ffmpeg); "
-                    "or write PNG frames, as frames/dive-%%05d.png");
+                        "or write PNG frames, as frames/dive-%%05d.png");
     }
     if ((!keyframesOnly && !outputTargetWritable(options)) || !allocatePictures(dive)) return kFailed;
     const std::int32_t jobKeyframes = settings.lastKeyframe - settings.firstKeyframe + 1;
     const std::int32_t keyframes = settings.exactFrames ? 0 : keyframesOnly ? jobKeyframes : dive.plan.keyframes;
     dive.progress = Progress{!options.quiet && stderrIsTerminal(), Clock::now(), Clock::now(), keyframes, 0,
                              keyframesOnly ? 0 : dive.plan.frames, 0,
-                             settings.exactFrames ? 0.25 : kResampledFrameWeight, 0, 0};
+                             settings.exactFrames ? 0.25 : kResampledFrameWeight, 0};
     const double deepest = settings.exactFrames ? dive.plan.toLog2 : keyframeLog2(dive.plan, dive.plan.keyframes - 1);
     if (!settings.exactFrames && !openFolder(dive, view)) return kFailed;
-    if (!prepareDiveRenderer(dive.renderer, view, deepest, options.threads, *dive.stop)) return kInterrupted;
+    // The reference orbit counts in the bar as much as a keyframe.
+    dive.progress.pictureWeight = 1;
+    const DeepResult prepared =
+        prepareDiveRenderer(dive.renderer, view, deepest, options.threads, *dive.stop, onShare, &dive.progress);
+    dive.progress.pictureWeight = 0;
+    if (prepared == kDeepNoMemory) {
+        return complain("not enough memory for the reference orbit of limit %ld", long(view.maxIterations));
+    }
+    if (prepared == kDeepStopped) return kInterrupted;
     int result = kDone;
     if (!settings.exactFrames) {
         result = keyframesOnly ? renderKeyframes(dive, settings.firstKeyframe, settings.lastKeyframe)
@@ -368,13 +374,12 @@ int diveWithChecks(Dive& dive, const ViewParams& view)
 
 }  // namespace
 
-int runDive(const Options& options, const ViewParams& view, const std::atomic<int>& interrupted)
+int runDive(const Options& options, const DeepView& view, const std::atomic<int>& interrupted)
 {
     Dive dive = {};
     dive.options = &options;
     dive.stop = &interrupted;
     const int result = diveWithChecks(dive, view);
-    releaseDiveRenderer(dive.renderer);
     if (result != kInterrupted) return result;
     if (dive.folder.path[0]) {
         complain("interrupted; the keyframes done are kept in '%s' for the same command to go on from",

@@ -6,10 +6,10 @@
 
 #include <atomic>
 
-#include "core/view_params.h"
+#include "deep_view.h"
 #include "options.h"
 
 // Makes the dive that options ask for, down to view. The process exit code: 0 when done, 1
 // after bad input (before any work) or a failure, with a one-line message on standard error,
 // 130 after an interrupt, which keeps the keyframes done for the same command to go on from.
-int runDive(const Options& options, const ViewParams& view, const std::atomic<int>& interrupted);
+int runDive(const Options& options, const DeepView& view, const std::atomic<int>& interrupted);

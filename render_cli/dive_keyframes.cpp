@@ -10,7 +10,6 @@
 namespace {
 
 constexpr char kManifestName[] = "manifest.txt";
-constexpr std::uint32_t kMaxManifest = 4096;
 
 struct MessageContext {
     char text[kMaxPath + 64];
@@ -82,7 +81,7 @@ int openKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, FileRef& f
 }  // namespace
 
 FolderState openKeyframeFolder(KeyframeFolder& folder, const char* outputPath, std::int32_t width,
-                               std::int32_t height, const char* manifest)
+                               std::int32_t height, const std::string& manifest)
 {
     folder.width = width;
     folder.height = height;
@@ -97,13 +96,14 @@ FolderState openKeyframeFolder(KeyframeFolder& folder, const char* outputPath, s
         platform.reportError(contextOf(context, "make the folder", folder.path), error);
         return FolderState::failed;
     }
-    char existing[kMaxManifest];
+    // One byte more than this manifest: a longer one differs.
+    std::string existing(manifest.size() + 1, '\0');
     std::uint32_t count = 0;
-    if (readStart(manifestPath, existing, sizeof existing, count)) {
-        if (count == std::strlen(manifest) && !std::memcmp(existing, manifest, count)) return FolderState::ready;
-        return FolderState::otherDive;
+    if (readStart(manifestPath, &existing[0], std::uint32_t(existing.size()), count)) {
+        existing.resize(count);
+        return existing == manifest ? FolderState::ready : FolderState::otherDive;
     }
-    const FileBlock block = {manifest, std::uint32_t(std::strlen(manifest))};
+    const FileBlock block = {manifest.data(), std::uint32_t(manifest.size())};
     const int saved = saveFileSafely(contextOf(context, "write", manifestPath), manifestPath, &block, 1);
     return saved ? FolderState::ready : FolderState::failed;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/frame_buffer.h"
 #include "core/platform.h"
@@ -24,7 +25,7 @@ enum class FolderState { ready, otherDive, failed };
 // show what manifest says, and writes the manifest when there is none. A failure is reported
 // on standard error.
 FolderState openKeyframeFolder(KeyframeFolder& folder, const char* outputPath, std::int32_t width,
-                               std::int32_t height, const char* manifest);
+                               std::int32_t height, const std::string& manifest);
 
 // The file of keyframe k; 0 when the path does not fit.
 int keyframePath(const KeyframeFolder& folder, std::int32_t keyframe, char (&path)[kMaxPath]);

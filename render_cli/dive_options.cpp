@@ -11,9 +11,10 @@
 
 const char kDiveUsage[] =
     "\n"
-    "       tavelin-render VIEW.vwp --dive SECONDS -o OUT.mp4|OUT.mkv|OUT.webm|frames/dive-%05d.png\n"
-    "                      [--fps N] [--from-magnification M] [--exact-frames] [--crf N]\n"
-    "                      [--keyframes A-B] [--size WxH] [--threads N] [--quiet]\n"
+    "       tavelin-render [VIEW] [--center-x RE ...] --dive SECONDS\n"
+    "                      -o OUT.mp4|OUT.mkv|OUT.webm|frames/dive-%05d.png [--fps N]\n"
+    "                      [--from-magnification M] [--exact-frames] [--crf N] [--keyframes A-B]\n"
+    "                      [--size WxH] [--threads N] [--quiet]\n"
     "\n"
     "Makes a zoom video from magnification 1 down to the view, centred on it: a video through the\n"
     "ffmpeg program on PATH, or numbered PNG frames. Keyframes, one per factor of 2 at twice the\n"

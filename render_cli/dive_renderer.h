@@ -1,39 +1,46 @@
 // What renders the pictures of a dive: the view's centre, limit and colours at any
 // magnification, given as its base-2 logarithm. Every picture of a dive shares the centre, so
-// whatever can be prepared once for the deepest one (a reference orbit) is kept here and
-// used for all of them.
+// the reference orbit is computed once, for the deepest picture, and serves all of them.
 #pragma once
 
 #include <atomic>
-#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "core/frame_buffer.h"
-#include "core/view_params.h"
-#include "picture_render.h"
+#include "deep_render.h"
 
 struct DiveRenderer {
-    ViewParams view;        // centre, limit and colours; the magnification is each picture's
+    DeepView view;          // centre, limit and colours; the magnification is each picture's
+    ReferenceOrbit orbit;   // for pictures past the depth of doubles; empty when none is
     std::int32_t threads;   // render threads
 };
 
-// Sets up renderer for the view, to render down to magnification 2^deepestLog2. 1 when ready;
-// 0 when stop ended the preparation.
-int prepareDiveRenderer(DiveRenderer& renderer, const ViewParams& view, double deepestLog2,
-                        std::int32_t threads, const std::atomic<int>& stop);
+// Sets up renderer for the view, to render down to magnification 2^deepestLog2: computes the
+// reference orbit where perturbation will be needed, reporting the share done.
+// kDeepRendered when ready; kDeepStopped when stop ended it; kDeepNoMemory when the orbit does
+// not fit.
+DeepResult prepareDiveRenderer(DiveRenderer& renderer, const DeepView& view, double deepestLog2,
+                               std::int32_t threads, const std::atomic<int>& stop, DeepProgress report,
+                               void* context);
 
-// Whether pictures down to 2^deepestLog2 can be rendered truly; if not, why goes to reason.
+// Whether pictures down to 2^deepestLog2 can be rendered; if not, why goes to reason.
 int diveDepthRenderable(double deepestLog2, const char** reason);
 
 // Renders the view's centre at magnification 2^log2Magnification into frame, as
-// renderPicture renders a view (square pixels, the width spanning 6 / magnification). 1 when
-// complete, 0 when stop ended it; report gets the rows done.
+// tavelin-render renders a view. 1 when complete, 0 when stop ended it; report gets the share
+// done.
 int renderDivePicture(const DiveRenderer& renderer, double log2Magnification, const FrameBuffer& frame,
-                      const std::atomic<int>& stop, ProgressReport report, void* context);
+                      const std::atomic<int>& stop, DeepProgress report, void* context);
 
 // One line that tells apart every view whose pictures differ at the same magnification:
-// centre, limit, colours and the renderer's kind. Kept with the keyframes, so that keyframes
-// of another view are never taken for this one's.
-void describeDiveView(const ViewParams& view, char* text, std::size_t size);
+// centre, limit and colours. Kept with the keyframes, so that keyframes of another view are
+// never taken for this one's.
+std::string describeDiveView(const DeepView& view);
 
-void releaseDiveRenderer(DiveRenderer& renderer);
+// log2 of the view's magnification, and whether it is above 0.
+double diveViewLog2(const DeepView& view);
+int positiveMagnification(const DeepView& view);
+
+// The view's magnification as a text, for messages.
+std::string magnificationText(const DeepView& view);

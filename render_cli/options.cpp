@@ -8,10 +8,18 @@
 #include <thread>
 
 const char kUsage[] =
-    "usage: tavelin-render VIEW.vwp -o OUT.bmp|OUT.png [--size WxH] [--threads N] [--quiet]\n"
+    "usage: tavelin-render [VIEW] -o OUT.bmp|OUT.png [--center-x RE] [--center-y IM]\n"
+    "                      [--magnification M] [--limit N] [--colors C1,C2,C3] [--save-view FILE]\n"
+    "                      [--size WxH] [--threads N] [--quiet]\n"
     "\n"
-    "Renders the view of a tavelin parameter file as a picture: BMP or PNG, chosen by the\n"
-    "output's extension.\n"
+    "Renders a view as a picture: BMP or PNG, chosen by the output's extension. VIEW is a\n"
+    "tavelin parameter file (.vwp) or a view text file; without it, the program's initial view.\n"
+    "  --center-x RE, --center-y IM, --magnification M\n"
+    "                      the view's centre and magnification as decimal numbers of any length\n"
+    "                      and exponent (-1.74006238257933990522, 1e300, 2.5e1000)\n"
+    "  --limit N           the iteration limit\n"
+    "  --colors C1,C2,C3   the palette's three colours as 0xRRGGBB (a fourth: the inside colour)\n"
+    "  --save-view FILE    also write the view as a view text file\n"
     "  -o, --output FILE   the picture to write; an existing file is replaced only when the\n"
     "                      whole new one is written\n"
     "  --size WxH          the picture's size in pixels (default 640x480, the window's picture);\n"
@@ -73,11 +81,20 @@ std::int32_t defaultThreads()
     return cores == 0 ? 1 : cores > unsigned(kMaxThreads) ? kMaxThreads : std::int32_t(cores);
 }
 
+// The view field that an option names, or -1.
+int fieldOption(const char* name)
+{
+    for (int field = 0; field < kDeepFieldCount; ++field) {
+        if (!std::strcmp(name, kDeepFieldNames[field])) return field;
+    }
+    return -1;
+}
+
 }  // namespace
 
 int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionErrorSize])
 {
-    options = Options{nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0, kNoDive};
+    options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0, kNoDive};
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const int hasValue = i + 1 < argc;
@@ -99,6 +116,12 @@ int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionE
             if (!parseCount(count, count + std::strlen(count), kMaxThreads, options.threads)) {
                 return fail(error, "bad thread count '%s': give a number from 1 to %ld", count, long(kMaxThreads));
             }
+        } else if (!std::strcmp(arg, "--save-view")) {
+            if (!hasValue) return fail(error, "%s needs a file name", arg);
+            options.saveViewPath = argv[++i];
+        } else if (arg[0] == '-' && arg[1] == '-' && fieldOption(arg + 2) >= 0) {
+            if (!hasValue) return fail(error, "%s needs a value", arg);
+            options.fieldTexts[fieldOption(arg + 2)] = argv[++i];
         } else if (const int used = parseDiveOption(argc, argv, i, options.dive, error, sizeof error)) {
             if (used < 0) return 0;
             i += used - 1;
@@ -107,10 +130,9 @@ int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionE
         } else if (!options.viewPath) {
             options.viewPath = arg;
         } else {
-            return fail(error, "one parameter file only: '%s' is one too many", arg);
+            return fail(error, "one view file only: '%s' is one too many", arg);
         }
     }
-    if (!options.viewPath) return fail(error, "no parameter file given (see --help)");
     if (!options.outputPath) return fail(error, "no output file given: -o OUT.bmp or OUT.png");
     if (!finishDiveOptions(options.outputPath, options.dive, error, sizeof error)) return 0;
     if (options.dive.seconds > 0) return 1;

@@ -4,11 +4,14 @@
 #include <cstdint>
 
 #include "dive_options.h"
+#include "deep_view.h"
 
 enum class ImageFormat { bmp, png };
 
 struct Options {
-    const char* viewPath;    // the parameter file
+    const char* viewPath;    // the parameter file or view text file; null for the initial view
+    const char* fieldTexts[kDeepFieldCount];  // --center-x and the others as given, or null
+    const char* saveViewPath;                 // --save-view: where the view text goes, or null
     const char* outputPath;  // the picture to write
     ImageFormat format;      // from the output's extension
     std::int32_t width;
@@ -22,7 +25,7 @@ struct Options {
 constexpr int kOptionErrorSize = 160;
 
 // Reads argv into options, with defaults for what is not given (640 x 480, one thread per
-// core, the progress bar). 1 on success; 0 with a one-line reason in error.
+// core, the progress bar). The fields' texts are checked later, by setDeepField. 1 on success; 0 with a one-line reason in error.
 int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionErrorSize]);
 
 extern const char kUsage[];

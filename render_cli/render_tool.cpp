@@ -7,14 +7,14 @@
 #include <new>
 #include <thread>
 
-#include "core/param_file.h"
 #include "core/platform.h"
+#include "deep_render.h"
 #include "dive.h"
 #include "options.h"
 #include "picture_files.h"
-#include "picture_render.h"
 #include "progress_bar.h"
 #include "terminal.h"
+#include "view_text_file.h"
 
 namespace {
 
@@ -34,17 +34,22 @@ WindowRef contextOf(Context& context, const char* action, const char* path)
     return context.text;
 }
 
-// The view as the window program's Open takes it: a short file replaces only the bytes it
-// has, here of the initial view.
-int readView(const char* path, ViewParams& params)
+// The view of the view file (or the initial view) with the fields given on the command line
+// put in.
+int readView(const Options& options, DeepView& view)
 {
+    view = deepViewOf(kInitialViewParams);
+    char error[kViewErrorSize] = "";
     Context context;
-    params = kInitialViewParams;
-    if (!readParamFile(contextOf(context, "read", path), path, params)) return 0;
-    if (isDrawableView(params)) return 1;
-    complain("'%s' holds a view that cannot be drawn: the magnification must be a non-zero number, "
-             "and the centre finite numbers", path);
-    return 0;
+    if (options.viewPath && !readViewFile(contextOf(context, "read", options.viewPath), options.viewPath, view, error)) {
+        if (error[0]) complain("%s", error);
+        return 0;
+    }
+    for (int field = 0; field < kDeepFieldCount; ++field) {
+        const char* text = options.fieldTexts[field];
+        if (text && !setDeepField(view, DeepField(field), text, error)) return !complain("%s", error);
+    }
+    return 1;
 }
 
 }  // namespace
@@ -84,8 +89,9 @@ struct ProgressLine {
     std::int32_t rows;
 };
 
-void showProgress(std::int32_t rowsDone, void* context)
+void showProgress(double done, void* context)
 {
+    const std::int32_t rowsDone = std::int32_t(done * double(static_cast<const ProgressLine*>(context)->rows));
     const ProgressLine& line = *static_cast<const ProgressLine*>(context);
     if (!line.shown) return;
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - line.start).count();
@@ -156,7 +162,7 @@ int saveInterruptibly(const Options& options, const FrameBuffer& frame, const st
     return saved;
 }
 
-int render(const Options& options, const ViewParams& params, const std::atomic<int>& interrupted)
+int render(const Options& options, const DeepView& view, const std::atomic<int>& interrupted)
 {
     const std::uint64_t bytes = std::uint64_t(options.width) * std::uint64_t(options.height) * kBytesPerPixel;
     std::uint8_t* pixels = bytes <= SIZE_MAX ? new (std::nothrow) std::uint8_t[std::size_t(bytes)] : nullptr;
@@ -166,14 +172,22 @@ int render(const Options& options, const ViewParams& params, const std::atomic<i
     }
     const FrameBuffer frame = {options.width, options.height, pixels};
     ProgressLine line = {!options.quiet && stderrIsTerminal(), std::chrono::steady_clock::now(), options.height};
-    const int complete = renderPicture(params, frame, options.threads, interrupted, showProgress, &line);
+    const DeepResult rendered =
+        renderDeepView(view, frame, options.threads, interrupted, showProgress, &line, nullptr);
     if (line.shown) std::fprintf(stderr, "\n");
     int result = kDone;
-    if (!complete) {
+    if (rendered == kDeepNoMemory) {
+        result = complain("not enough memory for the reference orbit of limit %ld (%.0f MiB)", long(view.maxIterations),
+                          double(orbitBytes(view.maxIterations)) / (1 << 20));
+    } else if (rendered == kDeepStopped) {
         complain("interrupted; nothing written");
         result = kInterrupted;
     } else if (!saveInterruptibly(options, frame, interrupted)) {
         result = interrupted.load() ? kInterrupted : kBadInput;
+    } else if (options.saveViewPath) {
+        Context context;
+        const WindowRef owner = contextOf(context, "write", options.saveViewPath);
+        if (!writeViewTextFile(owner, options.saveViewPath, view)) result = kBadInput;
     }
     delete[] pixels;
     return result;
@@ -192,14 +206,15 @@ int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted)
         return kDone;
     }
     if (options.dive.seconds > 0) {
-        ViewParams view;
-        return readView(options.viewPath, view) ? runDive(options, view, interrupted) : kBadInput;
+        DeepView view;
+        return readView(options, view) ? runDive(options, view, interrupted) : kBadInput;
     }
     const char* limit = "";
     if (!pictureFitsFormat(options.width, options.height, options.format, &limit)) {
         return complain("%ldx%ld is too large: %s", long(options.width), long(options.height), limit);
     }
-    ViewParams params;
-    if (!readView(options.viewPath, params) || !outputWritable(options.outputPath)) return kBadInput;
-    return render(options, params, interrupted);
+    DeepView view;
+    if (!readView(options, view) || !outputWritable(options.outputPath)) return kBadInput;
+    if (options.saveViewPath && !outputWritable(options.saveViewPath)) return kBadInput;
+    return render(options, view, interrupted);
 }

@@ -37,7 +37,7 @@ TEST(RenderTool, PicturesAndRefusals)
     writeWholeFile(folder + "zero.vwp", std::string(48, '\0'));
     const struct { std::vector<std::string> args; const char* message; } refusals[] = {
         {{folder + "missing.vwp", "-o", out}, "cannot read"}, {{folder + "zero.vwp", "-o", out}, "be drawn"},
-        {{good}, "no output file"}, {{"-o", out}, "no parameter file"}, {{good, "-o", out, "--size", "6"}, "size"},
+        {{good}, "no output file"}, {{"-o", out, "--magnification", "0"}, "magnification"}, {{good, "-o", out, "--size", "6"}, "size"},
         {{good, "-o", folder + "out.gif"}, ".bmp or .png"}, {{good, "-o", out, "--frobnicate"}, "unknown"},
         {{good, "-o", out, "--size", "40000x40000"}, "too large"}, {{good, "-o", out, "--threads", "0"}, "thread"},
         {{good, "-o", folder + "no-such-folder/out.png"}, "cannot write"},

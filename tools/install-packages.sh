@@ -9,6 +9,7 @@ packages=(
   wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick
   fonts-wine fonts-ipafont-gothic locales
   ffmpeg
+  libboost-dev libmpfr-dev
 )
 
 missing=()

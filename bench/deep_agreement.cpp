@@ -1,0 +1,253 @@
+// Deep views against a brute-force render: every pixel iterated in MPFR at the precision its
+// magnification needs, compared with what tavelin-render computes (the double kernels or
+// perturbation, as it chooses) by palette entry. Also times the reference orbit in MPFR and in
+// the renderer's Boost.Multiprecision, and shows where the double kernels stop agreeing. See
+// README.md.
+#include <mpfr.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/render_job.h"
+#include "render_cli/deep_render.h"
+#include "render_cli/perturbation_render.h"
+
+namespace {
+
+constexpr std::int32_t kWidth = 64, kHeight = 48;
+
+struct DeepBenchView {
+    const char* name;
+    const char* centerX;
+    const char* centerY;
+    const char* magnification;
+    std::int32_t limit;
+};
+
+// Near the end of doubles on the real axis; then views at c = i, a point whose neighbourhood
+// shows spirals and branches at every depth, a pixel or so off it so that no pixel falls on it.
+const DeepBenchView kViews[] = {
+    {"4e13", "-1.7497591451303665", "0", "4e13", 1000},
+    {"1e20", "1.3e-21", "1.{20}37", "1e20", 1000},
+    {"1e50", "1.3e-51", "1.{50}37", "1e50", 2000},
+    {"1e100", "1.3e-101", "1.{100}37", "1e100", 3000},
+    {"1e200", "1.3e-201", "1.{200}37", "1e200", 4000},
+    {"1e300", "1.3e-301", "1.{300}37", "1e300", 5000},
+    {"1e400", "1.3e-401", "1.{400}37", "1e400", 6000},
+};
+
+// A centre text with "{n}" for n zeros.
+std::string expanded(const char* text)
+{
+    std::string result = text;
+    const std::size_t open = result.find('{');
+    if (open == result.npos) return result;
+    const std::size_t close = result.find('}');
+    const int zeros = std::atoi(result.c_str() + open + 1);
+    return result.substr(0, open) + std::string(std::size_t(zeros), '0') + result.substr(close + 1);
+}
+
+// The escape count of c by the plain loop's rule, in MPFR of `bits` bits.
+std::int32_t bruteCount(const mpfr_t cr, const mpfr_t ci, std::int32_t limit, mpfr_prec_t bits)
+{
+    mpfr_t zr, zi, zr2, zi2, t;
+    mpfr_inits2(bits, zr, zi, zr2, zi2, t, (mpfr_ptr)0);
+    mpfr_set_zero(zr, 1);
+    mpfr_set_zero(zi, 1);
+    std::int32_t j = 0;
+    for (; j < limit; ++j) {
+        mpfr_sqr(zr2, zr, MPFR_RNDN);
+        mpfr_sqr(zi2, zi, MPFR_RNDN);
+        mpfr_mul(t, zr, zi, MPFR_RNDN);
+        mpfr_mul_2ui(t, t, 1, MPFR_RNDN);
+        mpfr_add(zi, t, ci, MPFR_RNDN);
+        mpfr_sub(zr, zr2, zi2, MPFR_RNDN);
+        mpfr_add(zr, zr, cr, MPFR_RNDN);
+        mpfr_sqr(zr2, zr, MPFR_RNDN);
+        mpfr_sqr(zi2, zi, MPFR_RNDN);
+        mpfr_add(t, zr2, zi2, MPFR_RNDN);
+        if (mpfr_cmp_ui(t, 4) > 0) break;
+    }
+    mpfr_clears(zr, zi, zr2, zi2, t, (mpfr_ptr)0);
+    return j;
+}
+
+// The palette entry of a count: 0-127, or 128 for the inside colour.
+int entryOf(std::int32_t count, std::int32_t limit)
+{
+    return count < limit ? count & 127 : 128;
+}
+
+// Brute-force counts of the whole picture, pixel (x, r) at centre + offsets, exactly.
+std::vector<std::int32_t> bruteForce(const DeepView& view, const DeepBenchView& bench, mpfr_prec_t bits)
+{
+    mpfr_t cx, cy, step, cr, ci;
+    mpfr_inits2(bits, cx, cy, step, cr, ci, (mpfr_ptr)0);
+    mpfr_set_str(cx, view.centerX.c_str(), 10, MPFR_RNDN);
+    mpfr_set_str(cy, view.centerY.c_str(), 10, MPFR_RNDN);
+    mpfr_set_str(step, bench.magnification, 10, MPFR_RNDN);
+    mpfr_mul_ui(step, step, kWidth, MPFR_RNDN);
+    mpfr_ui_div(step, 6, step, MPFR_RNDN);
+    std::vector<std::int32_t> counts;
+    for (std::int32_t r = 0; r < kHeight; ++r) {
+        for (std::int32_t x = 0; x < kWidth; ++x) {
+            mpfr_mul_si(cr, step, x - kWidth / 2, MPFR_RNDN);
+            mpfr_add(cr, cr, cx, MPFR_RNDN);
+            mpfr_mul_si(ci, step, r - kHeight / 2, MPFR_RNDN);
+            mpfr_add(ci, ci, cy, MPFR_RNDN);
+            counts.push_back(bruteCount(cr, ci, view.maxIterations, bits));
+        }
+    }
+    mpfr_clears(cx, cy, step, cr, ci, (mpfr_ptr)0);
+    return counts;
+}
+
+// The largest group of wrong pixels that touch each other (side by side or corner to corner).
+int largestGroup(std::vector<int> wrong)
+{
+    int largest = 0;
+    for (int start = 0; start < kWidth * kHeight; ++start) {
+        if (!wrong[start]) continue;
+        std::vector<int> todo = {start};
+        wrong[start] = 0;
+        int size = 0;
+        while (!todo.empty()) {
+            const int p = todo.back();
+            todo.pop_back();
+            ++size;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int x = p % kWidth + dx, y = p / kWidth + dy;
+                    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight || !wrong[y * kWidth + x]) continue;
+                    wrong[y * kWidth + x] = 0;
+                    todo.push_back(y * kWidth + x);
+                }
+            }
+        }
+        if (size > largest) largest = size;
+    }
+    return largest;
+}
+
+struct Agreement {
+    int wrong;
+    int largestGroup;
+};
+
+Agreement compare(const std::vector<std::int32_t>& counts, const std::vector<std::int32_t>& truth, std::int32_t limit)
+{
+    std::vector<int> wrong(counts.size());
+    int total = 0;
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        wrong[i] = entryOf(counts[i], limit) != entryOf(truth[i], limit);
+        total += wrong[i];
+    }
+    return Agreement{total, largestGroup(wrong)};
+}
+
+double seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+DeepView viewOf(const DeepBenchView& bench)
+{
+    DeepView view = deepViewOf(kInitialViewParams);
+    char error[kViewErrorSize];
+    setDeepField(view, kCenterX, expanded(bench.centerX).c_str(), error);
+    setDeepField(view, kCenterY, expanded(bench.centerY).c_str(), error);
+    setDeepField(view, kMagnificationField, bench.magnification, error);
+    view.maxIterations = bench.limit;
+    return view;
+}
+
+// The double kernels' counts with the program's accumulated columns and rows, and with each
+// pixel's exact position rounded to doubles.
+void doubleCounts(const DeepView& view, std::vector<std::int32_t>& accumulated, std::vector<std::int32_t>& exact)
+{
+    const ViewParams params = paramsOf(view);
+    const double step = (6.0 / kWidth) / params.magnification;
+    const long double exactStep = pixelStep(view, kWidth);
+    const long double cx = std::strtold(view.centerX.c_str(), nullptr), cy = std::strtold(view.centerY.c_str(), nullptr);
+    double ci = params.centerY - (kHeight / 2) * step;
+    for (std::int32_t r = 0; r < kHeight; ++r) {
+        double cr = params.centerX - (kWidth / 2) * step;
+        for (std::int32_t x = 0; x < kWidth; ++x) {
+            accumulated.push_back(escapeCount(cr, ci, view.maxIterations));
+            exact.push_back(escapeCount(double(cx + pixelOffset(x, kWidth, exactStep)),
+                                        double(cy + pixelOffset(r, kHeight, exactStep)), view.maxIterations));
+            cr = cr + step;
+        }
+        ci = ci + step;
+    }
+}
+
+void agreementTable()
+{
+    std::printf("| view | limit | bits | path | wrong pixels | largest group | agreement | brute force |\n"
+                "|------|------:|-----:|------|-------------:|--------------:|----------:|------------:|\n");
+    for (const DeepBenchView& bench : kViews) {
+        const DeepView deep = viewOf(bench);
+        const mpfr_prec_t bits = precisionBitsFor(magnificationLog2(deep.magnification)) + 64;
+        const auto start = std::chrono::steady_clock::now();
+        const std::vector<std::int32_t> truth = bruteForce(deep, bench, bits);
+        const double bruteSeconds = seconds(start);
+        ReferenceOrbit orbit;
+        const std::atomic<int> never{0};
+        computeReferenceOrbit(deep, 0, orbit, never, nullptr, nullptr);
+        std::vector<std::int32_t> perturbed;
+        for (std::int32_t r = 0; r < kHeight; ++r) {
+            for (std::int32_t x = 0; x < kWidth; ++x) perturbed.push_back(perturbedCount(deep, orbit, kWidth, kHeight, x, r));
+        }
+        std::vector<std::int32_t> accumulated, exact;
+        doubleCounts(deep, accumulated, exact);
+        const struct { const char* path; const std::vector<std::int32_t>& counts; } paths[] = {
+            {"perturbation", perturbed}, {"doubles, accumulated", accumulated}, {"doubles, exact", exact}};
+        for (const auto& path : paths) {
+            if (path.path[0] == 'd' && magnificationLog2(deep.magnification) > 50) continue;
+            const Agreement agreement = compare(path.counts, truth, deep.maxIterations);
+            std::printf("| %s | %ld | %ld | %s | %d | %d | %.2f %% | %.1f s |\n", bench.name, long(bench.limit),
+                        long(bits), path.path, agreement.wrong, agreement.largestGroup,
+                        100.0 * (kWidth * kHeight - agreement.wrong) / (kWidth * kHeight), bruteSeconds);
+        }
+        std::fflush(stdout);
+    }
+}
+
+// Where the double kernels give way: the 4e13 view's centre at lower magnifications.
+void doublesByDepth()
+{
+    std::printf("\n| magnification | wrong pixels, doubles accumulated | exact | perturbation |\n"
+                "|--------------:|------:|------:|------:|\n");
+    for (const char* magnification : {"1e9", "1e10", "1e11", "1e12", "1e13"}) {
+        const DeepBenchView bench = {magnification, "-1.7497591451303665", "0", magnification, 1000};
+        const DeepView deep = viewOf(bench);
+        const std::vector<std::int32_t> truth = bruteForce(deep, bench, 256);
+        ReferenceOrbit orbit;
+        const std::atomic<int> never{0};
+        computeReferenceOrbit(deep, 0, orbit, never, nullptr, nullptr);
+        std::vector<std::int32_t> perturbed, accumulated, exact;
+        for (std::int32_t r = 0; r < kHeight; ++r) {
+            for (std::int32_t x = 0; x < kWidth; ++x) perturbed.push_back(perturbedCount(deep, orbit, kWidth, kHeight, x, r));
+        }
+        doubleCounts(deep, accumulated, exact);
+        std::printf("| %s | %d | %d | %d |\n", magnification, compare(accumulated, truth, 1000).wrong,
+                    compare(exact, truth, 1000).wrong, compare(perturbed, truth, 1000).wrong);
+        std::fflush(stdout);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const char* part = argc > 1 ? argv[1] : "ad";
+    if (std::strchr(part, 'a')) agreementTable();
+    if (std::strchr(part, 'd')) doublesByDepth();
+    return 0;
+}

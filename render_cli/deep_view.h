@@ -1,0 +1,66 @@
+// A view at any depth: the centre as decimal texts of any length, the magnification as a
+// binary mantissa and exponent, so that neither is bounded by the range or the precision of
+// a double. The renderer turns the texts into numbers at the precision the magnification
+// needs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/view_params.h"
+
+// mantissa x 2^exponent, with 1 <= |mantissa| < 2 (or 0 for zero).
+struct Magnification {
+    double mantissa;
+    std::int64_t exponent;
+};
+
+struct DeepView {
+    std::string centerX;  // decimal texts: [+-]digits[.digits][e[+-]digits]
+    std::string centerY;
+    Magnification magnification;
+    std::int32_t maxIterations;
+    ColorRef colors[4];  // three palette anchors and the inside colour, as in ViewParams
+};
+
+// The fields a view can be given by name on the command line and in a view text file.
+enum DeepField { kCenterX, kCenterY, kMagnificationField, kLimit, kColors, kDeepFieldCount };
+extern const char* const kDeepFieldNames[kDeepFieldCount];  // "center-x", ..., "colors"
+
+constexpr int kViewErrorSize = 200;
+
+// The deepest magnification rendered: pixel offsets are held in an x87 long double, whose
+// exponent reaches about 1e-4950.
+constexpr double kDeepestMagnificationLog10 = 4900.0;
+
+// The view of a parameter file: its doubles as exact decimal texts.
+DeepView deepViewOf(const ViewParams& params);
+
+// Sets one field from its text: centre texts must be decimal numbers, the magnification a
+// non-zero one up to 1e4900 in size, the limit a whole number from 1 to 2^31 - 1, the colours
+// three or four 0xRRGGBB values separated by commas. 1 on success; 0 with a one-line reason
+// in error and the view unchanged.
+int setDeepField(DeepView& view, DeepField field, const char* text, char (&error)[kViewErrorSize]);
+
+// The magnification of a decimal text (as setDeepField checks it); 1 on success.
+int parseMagnification(const char* text, Magnification& magnification);
+
+// log2 of |magnification|, and the magnification 2^log2 (positive).
+double magnificationLog2(const Magnification& magnification);
+Magnification magnificationFromLog2(double log2);
+
+// |magnification| as a long double; infinity beyond its range.
+long double magnificationValue(const Magnification& magnification);
+
+// The magnification as a decimal text of 17 significant digits, "%.16e" style ("2.5e+1000").
+std::string formatMagnification(const Magnification& magnification);
+
+// The text of one field of view, as setDeepField reads it back.
+std::string deepFieldText(const DeepView& view, DeepField field);
+
+// The same view at another magnification, from a text or from its log2.
+int withMagnification(const DeepView& view, const char* text, DeepView& result);
+DeepView withMagnificationLog2(const DeepView& view, double log2);
+
+// A double's exact decimal expansion (every finite double has one), shortest form.
+std::string exactDecimal(double value);

@@ -1,0 +1,171 @@
+// Deep views: their texts, and their pixels against a brute-force render in Boost's binary
+// floating point, computed here.
+#include <boost/multiprecision/cpp_bin_float.hpp>
+
+#include "render_cli/deep_render.h"
+#include "render_cli/perturbation_render.h"
+#include "render_cli/view_text_file.h"
+#include "test_support.h"
+
+template <unsigned kBits>
+using Big = boost::multiprecision::number<boost::multiprecision::cpp_bin_float<kBits>, boost::multiprecision::et_off>;
+
+static DeepView deepView(const std::string& x, const std::string& y, const char* magnification, std::int32_t limit)
+{
+    DeepView view = deepViewOf(testView(0, 0, 1, limit));
+    char error[kViewErrorSize];
+    EXPECT_TRUE(setDeepField(view, kCenterX, x.c_str(), error) && setDeepField(view, kCenterY, y.c_str(), error) &&
+                setDeepField(view, kMagnificationField, magnification, error)) << error;
+    return view;
+}
+
+template <unsigned kBits>
+static std::int32_t bruteAt(const Big<kBits>& cr, const Big<kBits>& ci, std::int32_t limit)
+{
+    Big<kBits> zr = 0, zi = 0;
+    std::int32_t j = 0;
+    for (; j < limit; ++j) {
+        const Big<kBits> twoZrZi = 2 * zr * zi;
+        zr = zr * zr - zi * zi + cr;
+        zi = twoZrZi + ci;
+        if (zr * zr + zi * zi > 4) break;
+    }
+    return j;
+}
+
+// The escape count of pixel (x, r) of a width x height picture of view, at its exact position.
+template <unsigned kBits>
+static std::int32_t bruteCount(const DeepView& view, const char* magnification, std::int32_t width, std::int32_t height,
+                               std::int32_t x, std::int32_t r)
+{
+    const Big<kBits> step = Big<kBits>(6) / (Big<kBits>(magnification) * width);
+    return bruteAt<kBits>(Big<kBits>(view.centerX) + step * (x - width / 2),
+                          Big<kBits>(view.centerY) + step * (r - height / 2), view.maxIterations);
+}
+
+// The counts of the whole picture, and the picture that renderDeepView makes.
+static std::vector<std::int32_t> perturbedCounts(const DeepView& view, std::int32_t width, std::int32_t height,
+                                                 std::string& pixels)
+{
+    ReferenceOrbit orbit;
+    const std::atomic<int> never{0};
+    EXPECT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
+    std::vector<std::int32_t> counts;
+    for (std::int32_t r = 0; r < height; ++r) {
+        for (std::int32_t x = 0; x < width; ++x) counts.push_back(perturbedCount(view, orbit, width, height, x, r));
+    }
+    pixels.assign(std::size_t(width) * height * 3, '\0');
+    const FrameBuffer frame = {width, height, reinterpret_cast<std::uint8_t*>(&pixels[0])};
+    EXPECT_TRUE(renderPerturbed(view, orbit, frame, 3, never, [](std::int32_t, void*) {}, nullptr));
+    return counts;
+}
+
+
+// Texts of any length and exponent are taken; anything else is refused with a reason.
+TEST(DeepView, TextsAndRefusals)
+{
+    const struct { DeepField field; const char* text; int taken; } fields[] = {
+        {kCenterX, "-1.74006238257933990522084416706582563165", 1}, {kCenterY, "+.5e-1000", 1},
+        {kCenterX, "1.", 1}, {kCenterX, "", 0}, {kCenterX, "1e", 0}, {kCenterX, "e5", 0}, {kCenterX, "1.2.3", 0},
+        {kCenterY, "nan", 0}, {kCenterY, "inf", 0}, {kCenterY, " 1", 0}, {kCenterY, "1 ", 0}, {kCenterY, "0x10", 0},
+        {kCenterY, "1e999999999999999999999", 0}, {kMagnificationField, "2.5e1000", 1},
+        {kMagnificationField, "-1e4900", 1}, {kMagnificationField, "1e4901", 0}, {kMagnificationField, "0", 0},
+        {kMagnificationField, "0.000e7", 0}, {kLimit, "2147483647", 1}, {kLimit, "2147483648", 0}, {kLimit, "0", 0},
+        {kLimit, "-5", 0}, {kLimit, "12a", 0}, {kColors, "0x123456,0xabcdef,0x000000", 1},
+        {kColors, "0x123456,0xABCDEF,0x000000,0xFFFFFF", 1}, {kColors, "0x123456,0xABCDEF", 0},
+        {kColors, "0x12345,0xABCDEF,0x000000", 0}, {kColors, "0x123456,0xABCDEG,0x000000", 0},
+    };
+    for (const auto& c : fields) {
+        DeepView view = deepViewOf(kInitialViewParams);
+        const std::string before = viewText(view);
+        char error[kViewErrorSize] = "";
+        EXPECT_EQ(c.taken, setDeepField(view, c.field, c.text, error)) << c.text;
+        EXPECT_TRUE(c.taken ? error[0] == '\0' : std::strchr(error, '\n') == nullptr && error[0] && viewText(view) == before)
+            << c.text << ": " << error;
+    }
+    // The magnification: doubles exactly where they reach, its log2 beyond; a view text reads back
+    // as the same view.
+    DeepView view = deepView("-1.7400623825793399052208441670658256", "1e-30", "2.5e1000", 100000);
+    EXPECT_NEAR(1000 * std::log2(10.0) + std::log2(2.5), magnificationLog2(view.magnification), 1e-9);
+    char error[kViewErrorSize];
+    EXPECT_TRUE(setDeepField(view, kColors, "0x123456,0xABCDEF,0x000000", error));
+    EXPECT_EQ(0x563412u, view.colors[0]);
+    DeepView read = deepViewOf(kInitialViewParams);
+    const std::string text = viewText(view);
+    ASSERT_TRUE(parseViewText(text.data(), text.size(), read, error)) << error;
+    EXPECT_EQ(text, viewText(read));
+    EXPECT_NEAR(magnificationLog2(view.magnification), magnificationLog2(read.magnification), 1e-12);
+    const ViewParams shallow = testView(-0.743643887037151, 1e-300, 4.9e-324 * 3, 7);
+    EXPECT_EQ(bytesOf(paramsOf(deepViewOf(shallow))).substr(0, 28), bytesOf(shallow).substr(0, 28));
+    EXPECT_FALSE(parseViewText("limit = 5\nzoom = 2\n", 19, read, error));
+    EXPECT_STREQ("line 2: give name = value", error);
+}
+
+// Pixels of deep views against brute force: near a minibrot, where a pixel's orbit passes
+// closer to 0 than its difference from the reference (pixel 16, 2 needs rebasing), and at c = i
+// past 1e300, with differences in long doubles. The renderer's picture shows the same counts.
+TEST(DeepView, PixelsAgainstBruteForce)
+{
+    const std::string zeros(400, '0');
+    const DeepView nearMinibrot = deepView("-1.7497591763054340195180836669193386176104014432972926126988", "0", "1e9", 3000);
+    const DeepView pastDoubles = deepView("1.3e-401", "1." + zeros + "37", "1e400", 700);
+    const struct { const DeepView& view; const char* magnification; std::int32_t x0, r0; } pictures[] = {
+        {nearMinibrot, "1e9", 14, 0}, {pastDoubles, "1e400", 28, 20}};
+    for (const auto& c : pictures) {
+        std::string pixels;
+        const std::vector<std::int32_t> counts = perturbedCounts(c.view, 64, 48, pixels);
+        Palette palette;
+        buildPalette(paramsOf(c.view), palette);
+        for (std::int32_t r = c.r0; r < c.r0 + 6; ++r) {
+            for (std::int32_t x = c.x0; x < c.x0 + 6; ++x) {
+                const std::int32_t truth = magnificationLog2(c.view.magnification) < 100
+                                               ? bruteCount<256>(c.view, c.magnification, 64, 48, x, r)
+                                               : bruteCount<1536>(c.view, c.magnification, 64, 48, x, r);
+                const std::size_t i = std::size_t(r) * 64 + x;
+                EXPECT_EQ(truth, counts[i]) << c.magnification << ": pixel " << x << ", " << r;
+                const std::string color = truth < c.view.maxIterations ? bytesOf(palette.entries[truth % 128]) : kInside;
+                EXPECT_EQ(color, pixels.substr(i * 3, 3)) << c.magnification << ": pixel " << x << ", " << r;
+            }
+        }
+    }
+}
+
+// Where doubles resolve the view, the double kernels and perturbation give the same picture: at
+// 96 pixels across magnification 1 every step is 1/16, so both have the same positions, and the
+// orbit of the centre 0 stays at 0, so both take the same roundings. The
+// double kernels' accumulated columns are kept only where they stay within a quarter of a pixel:
+// at 2e12 and 1920 pixels they drift by 11 pixels, and the right edge must lie where the exact
+// geometry puts it.
+TEST(DeepView, ShallowPicturesAndGeometry)
+{
+    const std::atomic<int> never{0};
+    const DeepView shallow = deepViewOf(testView(0, 0, 1, 200));
+    std::string doubles(96 * 72 * 3, '\0'), perturbed = doubles;
+    ReferenceOrbit orbit;
+    ASSERT_EQ(kOrbitDone, computeReferenceOrbit(shallow, 0, orbit, never, nullptr, nullptr));
+    const FrameBuffer a = {96, 72, reinterpret_cast<std::uint8_t*>(&doubles[0])};
+    const FrameBuffer b = {96, 72, reinterpret_cast<std::uint8_t*>(&perturbed[0])};
+    EXPECT_EQ(kDeepRendered, renderDeepView(shallow, a, 2, never, [](double, void*) {}, nullptr, nullptr));
+    EXPECT_TRUE(renderPerturbed(shallow, orbit, b, 2, never, [](std::int32_t, void*) {}, nullptr));
+    EXPECT_TRUE(doubles == perturbed);
+
+    const struct { ViewParams view; std::int32_t width, height; int doubles; } choices[] = {
+        {testView(0, 0, 1, 300), 640, 480, 1}, {testView(-0.743643887037151, 0.131825904205330, 5000, 9), 641, 17, 1},
+        {testView(-1.7497591451303665, 0, 1e9, 9), 640, 480, 1}, {testView(-1.7497591451303665, 0, 2e12, 9), 1920, 1080, 0},
+        {testView(-1.7497591451303665, 0, 1e9, 9), 1000000, 1, 0}, {testView(0.5, 0, 1e11, 9), 64, 48, 0},
+    };
+    for (const auto& c : choices) {
+        EXPECT_EQ(c.doubles, rendersWithDoubles(deepViewOf(c.view), c.width, c.height)) << c.view.magnification;
+    }
+    const DeepView edge = deepView("-1.7497591451303665", "2e-14", "2e12", 1000);
+    std::string row(1920 * 3, '\0');
+    const FrameBuffer frame = {1920, 1, reinterpret_cast<std::uint8_t*>(&row[0])};
+    EXPECT_EQ(kDeepRendered, renderDeepView(edge, frame, 2, never, [](double, void*) {}, nullptr, nullptr));
+    double accumulated = -1.7497591451303665 - 960 * ((6.0 / 1920) / 2e12);
+    for (int i = 0; i < 1919; ++i) accumulated = accumulated + (6.0 / 1920) / 2e12;
+    const std::int32_t exact = bruteCount<256>(edge, "2e12", 1920, 1, 1919, 0);
+    EXPECT_NE(exact, bruteAt<256>(Big<256>(accumulated), Big<256>("2e-14"), 1000));
+    Palette palette;
+    buildPalette(paramsOf(edge), palette);
+    EXPECT_EQ(bytesOf(palette.entries[exact % 128]), row.substr(1919 * 3));
+}
