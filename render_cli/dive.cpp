@@ -73,7 +73,7 @@ void onShare(double done, void* context)
 }
 
 struct Times {
-    double keyframes, reading, resampling, encoding;
+    double orbit, keyframes, reading, resampling, encoding;
 };
 
 // A picture's pixel memory, or none when it cannot be had.
@@ -328,9 +328,9 @@ void reportTimes(const Dive& dive)
                     seconds);
         return;
     }
-    std::printf("dive: %ld frames in %.1f s: keyframes %.1f s, reading them %.1f s, resampling %.1f s, "
-                "encoding %.1f s\n",
-                long(dive.progress.framesDone), seconds, t.keyframes, t.reading, t.resampling, t.encoding);
+    std::printf("dive: %ld frames in %.1f s: reference orbit %.1f s, keyframes %.1f s, reading them %.1f s, "
+                "resampling %.1f s, encoding %.1f s\n",
+                long(dive.progress.framesDone), seconds, t.orbit, t.keyframes, t.reading, t.resampling, t.encoding);
 }
 
 int diveWithChecks(Dive& dive, const DeepView& view)
@@ -357,6 +357,7 @@ int diveWithChecks(Dive& dive, const DeepView& view)
     const DeepResult prepared =
         prepareDiveRenderer(dive.renderer, view, deepest, options.threads, *dive.stop, onShare, &dive.progress);
     dive.progress.pictureWeight = 0;
+    dive.times.orbit = secondsSince(dive.progress.start);
     if (prepared == kDeepNoMemory) {
         return complain("not enough memory for the reference orbit of limit %ld", long(view.maxIterations));
     }
