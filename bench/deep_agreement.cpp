@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/palette.h"
 #include "core/render_job.h"
 #include "render_cli/deep_render.h"
 #include "render_cli/perturbation_render.h"
@@ -139,15 +140,45 @@ struct Agreement {
     int largestGroup;
 };
 
-Agreement compare(const std::vector<std::int32_t>& counts, const std::vector<std::int32_t>& truth, std::int32_t limit)
+Agreement compare(const std::vector<int>& entries, const std::vector<std::int32_t>& truth, std::int32_t limit)
 {
-    std::vector<int> wrong(counts.size());
+    std::vector<int> wrong(entries.size());
     int total = 0;
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-        wrong[i] = entryOf(counts[i], limit) != entryOf(truth[i], limit);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        wrong[i] = entries[i] != entryOf(truth[i], limit);
         total += wrong[i];
     }
     return Agreement{total, largestGroup(wrong)};
+}
+
+std::vector<int> entriesOf(const std::vector<std::int32_t>& counts, std::int32_t limit)
+{
+    std::vector<int> entries;
+    for (std::int32_t count : counts) entries.push_back(entryOf(count, limit));
+    return entries;
+}
+
+// The palette entries of the picture that tavelin-render makes of view (the first entry of a
+// pixel's colour; 128 for the inside colour).
+std::vector<int> renderedEntries(const DeepView& view)
+{
+    std::vector<std::uint8_t> pixels(kWidth * kHeight * 3);
+    const FrameBuffer frame = {kWidth, kHeight, pixels.data()};
+    const std::atomic<int> never{0};
+    renderDeepView(view, frame, 1, never, [](double, void*) {}, nullptr, nullptr);
+    Palette palette;
+    buildPalette(paramsOf(view), palette);
+    const PixelColor inside = pixelFromColorRef(view.colors[3]);
+    std::vector<int> entries;
+    for (std::size_t i = 0; i < pixels.size(); i += 3) {
+        int entry = -1;
+        if (!std::memcmp(&pixels[i], inside.bytes, 3)) entry = 128;
+        for (int e = 0; e < kPaletteSize && entry < 0; ++e) {
+            if (!std::memcmp(&pixels[i], palette.entries[e].bytes, 3)) entry = e;
+        }
+        entries.push_back(entry);
+    }
+    return entries;
 }
 
 double seconds(std::chrono::steady_clock::time_point since)
@@ -197,20 +228,14 @@ void agreementTable()
         const auto start = std::chrono::steady_clock::now();
         const std::vector<std::int32_t> truth = bruteForce(deep, bench, bits);
         const double bruteSeconds = seconds(start);
-        ReferenceOrbit orbit;
-        const std::atomic<int> never{0};
-        computeReferenceOrbit(deep, 0, orbit, never, nullptr, nullptr);
-        std::vector<std::int32_t> perturbed;
-        for (std::int32_t r = 0; r < kHeight; ++r) {
-            for (std::int32_t x = 0; x < kWidth; ++x) perturbed.push_back(perturbedCount(deep, orbit, kWidth, kHeight, x, r));
-        }
         std::vector<std::int32_t> accumulated, exact;
         doubleCounts(deep, accumulated, exact);
-        const struct { const char* path; const std::vector<std::int32_t>& counts; } paths[] = {
-            {"perturbation", perturbed}, {"doubles, accumulated", accumulated}, {"doubles, exact", exact}};
+        const struct { const char* path; std::vector<int> entries; } paths[] = {
+            {"tavelin-render", renderedEntries(deep)}, {"doubles, accumulated", entriesOf(accumulated, bench.limit)},
+            {"doubles, exact", entriesOf(exact, bench.limit)}};
         for (const auto& path : paths) {
             if (path.path[0] == 'd' && magnificationLog2(deep.magnification) > 50) continue;
-            const Agreement agreement = compare(path.counts, truth, deep.maxIterations);
+            const Agreement agreement = compare(path.entries, truth, deep.maxIterations);
             std::printf("| %s | %ld | %ld | %s | %d | %d | %.2f %% | %.1f s |\n", bench.name, long(bench.limit),
                         long(bits), path.path, agreement.wrong, agreement.largestGroup,
                         100.0 * (kWidth * kHeight - agreement.wrong) / (kWidth * kHeight), bruteSeconds);
@@ -236,18 +261,43 @@ void doublesByDepth()
             for (std::int32_t x = 0; x < kWidth; ++x) perturbed.push_back(perturbedCount(deep, orbit, kWidth, kHeight, x, r));
         }
         doubleCounts(deep, accumulated, exact);
-        std::printf("| %s | %d | %d | %d |\n", magnification, compare(accumulated, truth, 1000).wrong,
-                    compare(exact, truth, 1000).wrong, compare(perturbed, truth, 1000).wrong);
+        std::printf("| %s | %d | %d | %d |\n", magnification, compare(entriesOf(accumulated, 1000), truth, 1000).wrong,
+                    compare(entriesOf(exact, 1000), truth, 1000).wrong, compare(entriesOf(perturbed, 1000), truth, 1000).wrong);
         std::fflush(stdout);
     }
+}
+
+// The reference orbit of 100 000 steps at the precision of 1e100 (a centre inside the set, so
+// that the orbit runs to the limit) in the renderer's Boost.Multiprecision and in MPFR.
+void orbitTimes()
+{
+    const DeepBenchView bench = {"1e100", "-0.1", "0.1", "1e100", 100000};
+    const DeepView deep = viewOf(bench);
+    ReferenceOrbit orbit;
+    const std::atomic<int> never{0};
+    auto start = std::chrono::steady_clock::now();
+    computeReferenceOrbit(deep, 0, orbit, never, nullptr, nullptr);
+    const double boost = seconds(start);
+    const mpfr_prec_t bits = orbit.precisionBits;
+    mpfr_t cr, ci;
+    mpfr_inits2(bits, cr, ci, (mpfr_ptr)0);
+    mpfr_set_str(cr, bench.centerX, 10, MPFR_RNDN);
+    mpfr_set_str(ci, bench.centerY, 10, MPFR_RNDN);
+    start = std::chrono::steady_clock::now();
+    const std::int32_t count = bruteCount(cr, ci, bench.limit, bits);
+    const double mpfr = seconds(start);
+    mpfr_clears(cr, ci, (mpfr_ptr)0);
+    std::printf("\norbit of %ld values at %ld bits: Boost %.3f s, MPFR %.3f s (%.2f x 10^6 steps/s), count %ld\n",
+                long(orbit.length), long(bits), boost, mpfr, bench.limit / mpfr * 1e-6, long(count));
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const char* part = argc > 1 ? argv[1] : "ad";
-    if (std::strchr(part, 'a')) agreementTable();
-    if (std::strchr(part, 'd')) doublesByDepth();
+    const char* tables = argc > 1 ? argv[1] : "ado";
+    if (std::strchr(tables, 'a')) agreementTable();
+    if (std::strchr(tables, 'd')) doublesByDepth();
+    if (std::strchr(tables, 'o')) orbitTimes();
     return 0;
 }

@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "core/palette.h"
+#include "core/row_kernels.h"
 #include "core/x87_control.h"
+#include "perturbation_lanes.h"
 
 namespace {
 
@@ -24,6 +26,7 @@ struct Picture {
     PixelColor insideColor;
     std::uint8_t* bits;
     const std::atomic<int>* stop;
+    LaneRun runLanes;  // the double lanes for this processor
 };
 
 template <class T>
@@ -116,9 +119,77 @@ int renderRow(const Picture& picture, std::int32_t row)
     return 1;
 }
 
+// Gives lane k the next pixel of the row, or none (NaN differences, which raise no event).
+void takePixel(const Picture& picture, VectorLanes& lanes, int k, std::int32_t& nextX, std::int64_t clock)
+{
+    const int has = nextX < picture.width;
+    lanes.x[k] = has ? nextX++ : -1;
+    lanes.offsetR[k] = has ? double(pixelOffset(lanes.x[k], picture.width, picture.step)) : 0.0;
+    lanes.dr[k] = has ? 0.0 : __builtin_nan("");
+    lanes.di[k] = lanes.dr[k];
+    lanes.start[k] = clock;
+    lanes.mStart[k] = clock;
+}
+
+// After a run of steps ending at clock: ends, rebases or restarts the lanes whose turn it is,
+// exactly as stepLane decides; returns the number of lanes still with a pixel.
+int settleLanes(const Picture& picture, VectorLanes& lanes, const StepValues& last, std::uint8_t* out,
+                std::int32_t& nextX, std::int64_t clock)
+{
+    int busy = 0;
+    for (int k = 0; k < kVectorLanes; ++k) {
+        const std::int64_t n = clock - lanes.start[k];  // steps taken, the last one included
+        if (lanes.x[k] >= 0 && last.magnitude[k] > 4.0) {
+            putColor(out, lanes.x[k], picture.palette.entries[(n - 1) & (kPaletteSize - 1)]);
+            takePixel(picture, lanes, k, nextX, clock);
+        } else if (lanes.x[k] >= 0 && n == picture.maxIterations) {
+            putColor(out, lanes.x[k], picture.insideColor);
+            takePixel(picture, lanes, k, nextX, clock);
+        } else if (last.magnitude[k] < last.differenceMagnitude[k] || clock - lanes.mStart[k] == picture.lastIndex) {
+            lanes.dr[k] = last.zr[k];
+            lanes.di[k] = last.zi[k];
+            lanes.mStart[k] = clock;
+        }
+        busy += lanes.x[k] >= 0;
+    }
+    return busy;
+}
+
+// The clock at which the next lane reaches the limit or the end of the reference.
+std::int64_t nextBound(const Picture& picture, const VectorLanes& lanes)
+{
+    std::int64_t bound = INT64_MAX;
+    for (int k = 0; k < kVectorLanes; ++k) {
+        const std::int64_t end = lanes.mStart[k] + picture.lastIndex;
+        const std::int64_t limit = lanes.x[k] >= 0 ? lanes.start[k] + picture.maxIterations : INT64_MAX;
+        bound = end < bound ? end : bound;
+        bound = limit < bound ? limit : bound;
+    }
+    return bound;
+}
+
 int renderDoubleRow(std::int32_t row, void* context)
 {
-    return renderRow<double>(*static_cast<const Picture*>(context), row);
+    const Picture& picture = *static_cast<const Picture*>(context);
+    std::uint8_t* out = picture.bits + std::size_t(row) * picture.width * kBytesPerPixel;
+    const double offsetI = double(pixelOffset(row, picture.height, picture.step));
+    VectorLanes lanes;
+    std::int32_t nextX = 0;
+    std::int64_t clock = 0;
+    for (int k = 0; k < kVectorLanes; ++k) takePixel(picture, lanes, k, nextX, clock);
+    std::int64_t stopCheck = kStopCheckSteps / kVectorLanes;
+    for (int busy = 1; busy > 0;) {
+        std::int64_t bound = nextBound(picture, lanes);
+        if (stopCheck < bound) bound = stopCheck;
+        StepValues last;
+        clock = picture.runLanes(picture.reference, lanes, offsetI, clock, bound, last);
+        if (clock == stopCheck) {
+            if (picture.stop->load()) return 0;
+            stopCheck = clock + kStopCheckSteps / kVectorLanes;
+        }
+        busy = settleLanes(picture, lanes, last, out, nextX, clock);
+    }
+    return 1;
 }
 
 int renderWideRow(std::int32_t row, void* context)
@@ -152,6 +223,7 @@ void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, 
     for (int i = 0; i < 4; ++i) colors.colors[i] = view.colors[i];
     buildPalette(colors, picture.palette);
     picture.insideColor = pixelFromColorRef(view.colors[3]);
+    picture.runLanes = rowKernelSupported(kRowKernelAvx2) ? runLanesAvx2 : runLanesSse2;
 }
 
 int needsWideExponent(const DeepView& view)

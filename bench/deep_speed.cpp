@@ -1,0 +1,102 @@
+// How fast tavelin-render renders a deep view by perturbation, against the double kernels on a
+// shallow view of about the same escape counts: 1920 x 1080, with one thread and one per core.
+// Iterations per second count every pixel's escape count plus its escaping step (or the limit),
+// as the plain loop would take them. See README.md.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/render_job.h"
+#include "render_cli/deep_render.h"
+#include "render_cli/perturbation_render.h"
+#include "render_cli/picture_render.h"
+
+namespace {
+
+constexpr std::int32_t kWidth = 1920, kHeight = 1080;
+
+double seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+void noRows(std::int32_t, void*) {}
+
+double perturbedSteps(const DeepView& view, const ReferenceOrbit& orbit)
+{
+    double steps = 0;
+    for (std::int32_t r = 0; r < kHeight; ++r) {
+        for (std::int32_t x = 0; x < kWidth; ++x) {
+            const std::int32_t count = perturbedCount(view, orbit, kWidth, kHeight, x, r);
+            steps += count < view.maxIterations ? count + 1 : count;
+        }
+    }
+    return steps;
+}
+
+double plainSteps(const ViewParams& params)
+{
+    const double step = (6.0 / kWidth) / params.magnification;
+    double steps = 0, ci = params.centerY - (kHeight / 2) * step;
+    for (std::int32_t r = 0; r < kHeight; ++r, ci = ci + step) {
+        double cr = params.centerX - (kWidth / 2) * step;
+        for (std::int32_t x = 0; x < kWidth; ++x, cr = cr + step) {
+            const std::int32_t count = escapeCount(cr, ci, params.maxIterations);
+            steps += count < params.maxIterations ? count + 1 : count;
+        }
+    }
+    return steps;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::atomic<int> never{0};
+    std::vector<std::uint8_t> pixels(std::size_t(kWidth) * kHeight * 3);
+    const FrameBuffer frame = {kWidth, kHeight, pixels.data()};
+    const std::int32_t cores = std::int32_t(std::thread::hardware_concurrency());
+
+    DeepView deep = deepViewOf(kInitialViewParams);
+    char error[kViewErrorSize];
+    // c = i, whose orbit is periodic: the reference orbit runs to the limit.
+    setDeepField(deep, kCenterX, "0", error);
+    setDeepField(deep, kCenterY, "1", error);
+    setDeepField(deep, kMagnificationField, "1e100", error);
+    deep.maxIterations = 100000;
+    auto start = std::chrono::steady_clock::now();
+    ReferenceOrbit orbit;
+    computeReferenceOrbit(deep, 0, orbit, never, nullptr, nullptr);
+    const double orbitSeconds = seconds(start);
+    const double deepSteps = perturbedSteps(deep, orbit);
+    std::printf("deep view 1e100, limit 100000: reference orbit %.3f s (%ld values, %ld bits), %.0f steps (%.1f a pixel)\n",
+                orbitSeconds, long(orbit.length), long(orbit.precisionBits), deepSteps, deepSteps / kWidth / kHeight);
+
+    ViewParams shallow = kInitialViewParams;
+    shallow.centerX = argc > 3 ? std::atof(argv[1]) : -0.7453;
+    shallow.centerY = argc > 3 ? std::atof(argv[2]) : 0.1127;
+    shallow.magnification = argc > 3 ? std::atof(argv[3]) : 3000;
+    shallow.maxIterations = 100000;
+    const double shallowSteps = plainSteps(shallow);
+    std::printf("shallow view (%.17g, %.17g) at %g: %.0f steps (%.1f a pixel)\n\n", shallow.centerX, shallow.centerY, shallow.magnification, shallowSteps, shallowSteps / kWidth / kHeight);
+
+    std::printf("| view | threads | picture | orbit | steps/s | steps/s per thread |\n|---|---:|---:|---:|---:|---:|\n");
+    for (std::int32_t threads : {1, cores}) {
+        start = std::chrono::steady_clock::now();
+        renderPerturbed(deep, orbit, frame, threads, never, noRows, nullptr);
+        const double picture = seconds(start) + orbitSeconds;
+        std::printf("| deep 1e100 | %ld | %.2f s | %.0f %% | %.2f x 10^9 | %.2f x 10^9 |\n", long(threads), picture,
+                    100 * orbitSeconds / picture, deepSteps / picture * 1e-9, deepSteps / picture / threads * 1e-9);
+        start = std::chrono::steady_clock::now();
+        renderPicture(shallow, frame, threads, never, noRows, nullptr);
+        const double flat = seconds(start);
+        std::printf("| shallow | %ld | %.2f s | | %.2f x 10^9 | %.2f x 10^9 |\n", long(threads), flat,
+                    shallowSteps / flat * 1e-9, shallowSteps / flat / threads * 1e-9);
+        std::fflush(stdout);
+    }
+    return 0;
+}
