@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     const double octaveFrames = std::atof(seconds) * 30 / 19.93;
     const std::string segment = std::to_string(2 * octaveFrames / 30);
     resampled.insert(resampled.end(),
-                     {"--dive", segment, "--from-magnification", "250000", "-o", folder + "/part." + output});
+                     {"--dive", segment, "--from-magnification", "250000", "-o", folder + "/segment." + output});
     exact.insert(exact.end(), {"--dive", segment, "--from-magnification", "250000", "--exact-frames", "-o",
                                folder + "/exact." + output});
     const double wholeTime = runDive(whole);

@@ -20,7 +20,7 @@ struct DiveOptions {
 
 constexpr DiveOptions kNoDive = {0, 30, 1, 0, -1, -1, -1, DiveOutput::none};
 
-// The dive's part of the usage text.
+// The dive's lines of the usage text.
 extern const char kDiveUsage[];
 
 // Reads the dive option at argv[i] with its value. The count of arguments it took, 0 when
