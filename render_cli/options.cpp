@@ -94,7 +94,7 @@ int fieldOption(const char* name)
 
 int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionErrorSize])
 {
-    options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0};
+    options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0, kNoDive};
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const int hasValue = i + 1 < argc;
@@ -122,6 +122,9 @@ int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionE
         } else if (arg[0] == '-' && arg[1] == '-' && fieldOption(arg + 2) >= 0) {
             if (!hasValue) return fail(error, "%s needs a value", arg);
             options.fieldTexts[fieldOption(arg + 2)] = argv[++i];
+        } else if (const int used = parseDiveOption(argc, argv, i, options.dive, error, sizeof error)) {
+            if (used < 0) return 0;
+            i += used - 1;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return fail(error, "unknown option '%s' (see --help)", arg);
         } else if (!options.viewPath) {
@@ -131,6 +134,8 @@ int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionE
         }
     }
     if (!options.outputPath) return fail(error, "no output file given: -o OUT.bmp or OUT.png");
+    if (!finishDiveOptions(options.outputPath, options.dive, error, sizeof error)) return 0;
+    if (options.dive.seconds > 0) return 1;
     if (endsWith(options.outputPath, ".bmp")) {
         options.format = ImageFormat::bmp;
     } else if (endsWith(options.outputPath, ".png")) {

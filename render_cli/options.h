@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "dive_options.h"
 #include "deep_view.h"
 
 enum class ImageFormat { bmp, png };
@@ -18,6 +19,7 @@ struct Options {
     std::int32_t threads;
     int quiet;               // no progress bar
     int help;                // print the usage and end
+    DiveOptions dive;        // a zoom video instead of a picture
 };
 
 constexpr int kOptionErrorSize = 160;

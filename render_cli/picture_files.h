@@ -10,8 +10,8 @@
 int pictureFitsFormat(std::int32_t width, std::int32_t height, ImageFormat format, const char** limit);
 
 // The PNG file of frame (bottom row first, blue-green-red), in memory to be freed with
-// pngFree, or null when memory runs out (with nothing left allocated). It is encoded from the frame's own memory, which it leaves in
-// red-green-blue order.
+// pngFree, or null when memory runs out (with nothing left allocated). It is encoded from the
+// frame's own memory, which it leaves in red-green-blue order.
 unsigned char* encodePng(const FrameBuffer& frame, std::uint32_t* size);
 
 // Saves frame as a BMP file, or bytes as they are, at path. 1 on success; 0 after a reported

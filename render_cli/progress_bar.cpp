@@ -8,20 +8,9 @@ namespace {
 constexpr int kBarWidth = 24;
 constexpr int kMinBarWidth = 4;
 
-// m:ss, or h:mm:ss from an hour on.
-void formatDuration(char (&text)[32], double seconds)
-{
-    const long total = seconds < 0 ? 0 : long(seconds + 0.5);
-    if (total >= 3600) {
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
-    } else {
-        std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
-    }
-}
+}  // namespace
 
-// The figures after a bar, filled to done, as wide as the line leaves room for (none when done
-// is negative or fewer than a few characters are left); cut where even the figures do not fit.
-void fitLine(char (&text)[kProgressTextSize], const char* figures, double done, int columns)
+void fitProgressLine(char (&text)[kProgressTextSize], const char* figures, double done, int columns)
 {
     int room = columns - 1 < kProgressTextSize - 1 ? columns - 1 : kProgressTextSize - 1;
     if (room < 0) room = 0;
@@ -37,7 +26,15 @@ void fitLine(char (&text)[kProgressTextSize], const char* figures, double done, 
     std::snprintf(text + length, std::size_t(room + 1 - length), "%s", figures);
 }
 
-}  // namespace
+void formatDuration(char (&text)[32], double seconds)
+{
+    const long total = seconds < 0 ? 0 : long(seconds + 0.5);
+    if (total >= 3600) {
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+    }
+}
 
 void formatProgress(char (&text)[kProgressTextSize], std::int32_t rowsDone, std::int32_t rows,
                     double elapsedSeconds, int columns)
@@ -49,7 +46,7 @@ void formatProgress(char (&text)[kProgressTextSize], std::int32_t rowsDone, std:
     char figures[kProgressTextSize];
     std::snprintf(figures, sizeof figures, "%3d%%  %ld/%ld rows  %s elapsed, %s left", int(done * 100),
                   long(rowsDone), long(rows), elapsed, left);
-    fitLine(text, figures, done, columns);
+    fitProgressLine(text, figures, done, columns);
 }
 
 void formatEncoding(char (&text)[kProgressTextSize], double elapsedSeconds, int columns)
@@ -57,5 +54,5 @@ void formatEncoding(char (&text)[kProgressTextSize], double elapsedSeconds, int 
     char elapsed[32], figures[kProgressTextSize];
     formatDuration(elapsed, elapsedSeconds);
     std::snprintf(figures, sizeof figures, "encoding the PNG file  %s elapsed", elapsed);
-    fitLine(text, figures, -1.0, columns);
+    fitProgressLine(text, figures, -1.0, columns);
 }

@@ -15,3 +15,11 @@ void formatProgress(char (&text)[kProgressTextSize], std::int32_t rowsDone, std:
 // The line while the PNG encoder runs, which tells nothing of its progress: the phase and the
 // time elapsed.
 void formatEncoding(char (&text)[kProgressTextSize], double elapsedSeconds, int columns);
+
+// figures after a bar filled to done (0 to 1), as wide as a line of fewer than `columns`
+// characters leaves room for (no bar when done is negative or fewer than a few characters
+// are left); cut where even the figures do not fit.
+void fitProgressLine(char (&text)[kProgressTextSize], const char* figures, double done, int columns);
+
+// m:ss, or h:mm:ss from an hour on.
+void formatDuration(char (&text)[32], double seconds);

@@ -11,6 +11,7 @@
 
 #include "core/platform.h"
 #include "deep_render.h"
+#include "dive.h"
 #include "options.h"
 #include "picture_files.h"
 #include "png_memory.h"
@@ -42,17 +43,6 @@ WindowRef contextOf(Context& context, const char* action, const char* path)
     return context.text;
 }
 
-__attribute__((format(printf, 1, 2))) int complain(const char* format, ...)
-{
-    std::fprintf(stderr, "tavelin-render: ");
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
-    va_end(arguments);
-    std::fprintf(stderr, "\n");
-    return kBadInput;
-}
-
 // The view of the view file (or the initial view) with the fields given on the command line
 // put in.
 int readView(const Options& options, DeepView& view)
@@ -75,8 +65,19 @@ int readView(const Options& options, DeepView& view)
     return 1;
 }
 
-// Finds out before a long render whether the output can be written: the target can be
-// replaced, and its folder takes a new file.
+}  // namespace
+
+int complain(const char* format, ...)
+{
+    std::fprintf(stderr, "tavelin-render: ");
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(stderr, format, arguments);
+    va_end(arguments);
+    std::fprintf(stderr, "\n");
+    return kBadInput;
+}
+
 int outputWritable(const char* path)
 {
     Context context;
@@ -92,6 +93,8 @@ int outputWritable(const char* path)
     platform.removeFile(tempPath);
     return 1;
 }
+
+namespace {
 
 struct ProgressLine {
     int shown;
@@ -266,7 +269,12 @@ int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted)
     if (!parseOptions(argc, argv, options, error)) return complain("%s", error);
     if (options.help) {
         std::fputs(kUsage, stdout);
+        std::fputs(kDiveUsage, stdout);
         return kDone;
+    }
+    if (options.dive.seconds > 0) {
+        DeepView view;
+        return readView(options, view) ? runDive(options, view, interrupted) : kBadInput;
     }
     const char* limit = "";
     if (!pictureFitsFormat(options.width, options.height, options.format, &limit)) {

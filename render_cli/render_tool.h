@@ -9,3 +9,10 @@
 // nothing written). interrupted, 0 or the number of the signal that stops the tool, is looked
 // at during the render and the save.
 int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted);
+
+// Finds out before a long render whether a file can be written at path: the target can be
+// replaced, and its folder takes a new file. 1 if so; 0 after a message.
+int outputWritable(const char* path);
+
+// A message line on standard error after the program's name; 1, the exit code of bad input.
+__attribute__((format(printf, 1, 2))) int complain(const char* format, ...);

@@ -9,37 +9,7 @@
 #include "render_cli/progress_bar.h"
 #include "render_cli/render_tool.h"
 #include "test_support.h"
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb_image.h>
-
-static std::string messages;  // on standard error, by the latest run
-
-static int runTool(std::vector<std::string> args, int interrupt = 0)
-{
-    args.insert(args.begin(), "tavelin-render");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(&arg[0]);
-    const std::atomic<int> interrupted{interrupt};
-    testing::internal::CaptureStderr();
-    const int code = runRenderTool(int(argv.size()), argv.data(), interrupted);
-    messages = testing::internal::GetCapturedStderr();
-    return code;
-}
-
-// The pixels of a PNG file in the frame buffer's order: bottom row first, blue-green-red.
-static std::string pngPixels(const std::string& png)
-{
-    int width = 0, height = 0, components = 0;
-    stbi_set_flip_vertically_on_load(1);
-    const auto* bytes = reinterpret_cast<const stbi_uc*>(png.data());
-    unsigned char* rgb = stbi_load_from_memory(bytes, int(png.size()), &width, &height, &components, 3);
-    std::string pixels(std::size_t(width) * height * 3, '\0');
-    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = char(rgb[i - i % 3 + 2 - i % 3]);
-    stbi_image_free(rgb);
-    return pixels;
-}
+#include "tool_runner.h"
 
 // At the window's 640 x 480 the tool's bitmap is the window program's, on any thread count; 4:3
 // pictures of other sizes are the plain loop's at their size; other shapes have square pixels
@@ -120,16 +90,15 @@ TEST(RenderTool, PicturesAndRefusals)
         threadStartsLeft = c.starts;
         const int code = runTool(c.args);
         pngAllocationsLeft = threadStartsLeft = -1;
-        const bool oneLine = messages.find("tavelin-render: ") == 0 && messages.find('\n') + 1 == messages.size();
-        EXPECT_TRUE(code == 1 && oneLine && messages.find(c.message) != messages.npos) << code << ": " << messages;
+        EXPECT_TRUE(code == 1 && oneLineSaying(c.message)) << code << ": " << toolMessages;
     }
     if (sizeof(void*) == 4) {  // a picture that fits a bitmap but not a 32-bit address space
         EXPECT_EQ(1, runTool({good, "-o", out, "--size", "36000x36000"}));
-        EXPECT_NE(messages.npos, messages.find("not enough memory")) << messages;
+        EXPECT_NE(toolMessages.npos, toolMessages.find("not enough memory")) << toolMessages;
     }
     EXPECT_EQ(130, runTool({good, "-o", out}, SIGINT));
     EXPECT_EQ(143, runTool({good, "-o", out}, SIGTERM));
-    EXPECT_EQ("tavelin-render: interrupted; nothing written\n", messages);
+    EXPECT_EQ("tavelin-render: interrupted; nothing written\n", toolMessages);
     EXPECT_EQ((std::vector<std::string>{"bad.txt", "tiny.vwp", "view.vwp", "zero.vwp"}), filesIn(folder));
 #ifndef _WIN32
     // Replacing a picture through a symbolic link, in a folder past the Windows path limit: the
@@ -141,7 +110,7 @@ TEST(RenderTool, PicturesAndRefusals)
     writeWholeFile(deep + "private.bmp", "old");
     fs::permissions(deep + "private.bmp", ownerOnly);
     fs::create_symlink("private.bmp", link);
-    EXPECT_EQ(0, runTool({good, "-o", link, "--size", "4x3"})) << messages;
+    EXPECT_EQ(0, runTool({good, "-o", link, "--size", "4x3"})) << toolMessages;
     EXPECT_TRUE(fs::is_symlink(link) && fs::file_size(link) == 94 && fs::status(link).permissions() == ownerOnly);
 #endif
     // A deep view given on the command line and kept with --save-view renders again from its view text.

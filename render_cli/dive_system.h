@@ -1,0 +1,26 @@
+// What a dive needs of the system beyond the core's file requests: a folder for its
+// keyframes, and the encoder program, found on PATH and fed through a pipe.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "core/platform.h"
+
+// Makes the folder path unless a folder of that name is there. 0, or the system's error code.
+ErrorCode makeFolder(const char* path);
+
+// The full path of the program name (without ".exe", which Windows adds) on PATH into path;
+// 1 when it is there.
+int findProgram(const char* name, char* path, std::size_t size);
+
+// Appends arg to a command line for the system's shell, quoted as one argument.
+void appendArgument(std::string& commandLine, const char* arg);
+
+// Runs a command line with a pipe to its standard input; null when it cannot start. A write
+// to a pipe whose reader has ended fails instead of ending this process.
+std::FILE* openPipeTo(const std::string& commandLine);
+
+// Closes the pipe and waits for the command to end; 1 when it ended with success.
+int closePipe(std::FILE* pipe);
