@@ -26,8 +26,10 @@ std::string commandLine(const char* program, const char* path, const char* tempP
     appendArgument(line, program);
     for (const char* arg : head) appendArgument(line, arg);
     for (int i = 0; i < (webm ? 4 : 2); ++i) appendArgument(line, codec[i]);
+    // "file:" keeps a name that begins with "-" from being read as an option.
+    const std::string target = std::string("file:") + tempPath;
     const char* const tail[] = {"-crf", quality.c_str(), "-pix_fmt", "yuv420p", "-f",
-                                webm ? "webm" : nameEndsWith(path, ".mkv") ? "matroska" : "mp4", tempPath};
+                                webm ? "webm" : nameEndsWith(path, ".mkv") ? "matroska" : "mp4", target.c_str()};
     for (const char* arg : tail) appendArgument(line, arg);
     return line;
 }
