@@ -231,7 +231,10 @@ int setDeepField(DeepView& view, DeepField field, const char* text, char (&error
     switch (field) {
     case kCenterX:
     case kCenterY:
-        if (!parseDecimal(text, decimal)) return fail(error, "bad %s '%.40s': give a decimal number", name, text);
+        if (!parseDecimal(text, decimal)) {
+            return fail(error, "bad %s '%.40s': give a decimal number of at most %lu characters, exponent at most %ld",
+                        name, text, static_cast<unsigned long>(kMaxDecimalLength), long(kMaxDecimalExponent));
+        }
         (field == kCenterX ? view.centerX : view.centerY) = text;
         return 1;
     case kMagnificationField: {
