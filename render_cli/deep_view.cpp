@@ -2,10 +2,11 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "refusal.h"
 
 const char* const kDeepFieldNames[kDeepFieldCount] = {"center-x", "center-y", "magnification", "limit", "colors"};
 
@@ -76,15 +77,6 @@ int parseDecimal(const char* text, Decimal& decimal)
     if ((*p == 'e' || *p == 'E') && !readExponent(++p, exponent)) return 0;
     decimal.scale += exponent + dropped;
     return *p == '\0';
-}
-
-__attribute__((format(printf, 2, 3))) int fail(char (&error)[kViewErrorSize], const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(error, sizeof error, format, arguments);
-    va_end(arguments);
-    return 0;
 }
 
 int parseLimit(const char* text, std::int32_t& limit)
@@ -232,7 +224,7 @@ int setDeepField(DeepView& view, DeepField field, const char* text, char (&error
     case kCenterX:
     case kCenterY:
         if (!parseDecimal(text, decimal)) {
-            return fail(error, "bad %s '%.40s': give a decimal number of at most %lu characters, exponent at most %ld",
+            return refuse(error, sizeof error, "bad %s '%.40s': give a decimal number of at most %lu characters, exponent at most %ld",
                         name, text, static_cast<unsigned long>(kMaxDecimalLength), long(kMaxDecimalExponent));
         }
         (field == kCenterX ? view.centerX : view.centerY) = text;
@@ -241,7 +233,7 @@ int setDeepField(DeepView& view, DeepField field, const char* text, char (&error
         Magnification magnification;
         if (!parseMagnification(text, magnification) || magnification.mantissa == 0.0 ||
             std::fabs(magnificationLog2(magnification)) > kDeepestMagnificationLog10 * double(kLog2Of10)) {
-            return fail(error, "bad magnification '%.40s': give a non-zero decimal number, at most 1e%.0f in size",
+            return refuse(error, sizeof error, "bad magnification '%.40s': give a non-zero decimal number, at most 1e%.0f in size",
                         text, kDeepestMagnificationLog10);
         }
         view.magnification = magnification;
@@ -249,12 +241,12 @@ int setDeepField(DeepView& view, DeepField field, const char* text, char (&error
     }
     case kLimit:
         if (!parseLimit(text, view.maxIterations)) {
-            return fail(error, "bad limit '%.40s': give a whole number from 1 to %ld", text, long(INT32_MAX));
+            return refuse(error, sizeof error, "bad limit '%.40s': give a whole number from 1 to %ld", text, long(INT32_MAX));
         }
         return 1;
     default:
         if (!parseColors(text, view.colors)) {
-            return fail(error, "bad colors '%.40s': give 0xRRGGBB,0xRRGGBB,0xRRGGBB", text);
+            return refuse(error, sizeof error, "bad colors '%.40s': give 0xRRGGBB,0xRRGGBB,0xRRGGBB", text);
         }
         return 1;
     }

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -82,11 +81,7 @@ void showProgress(Progress& progress, double pictureDone, int always)
                   int(share * 100), long(progress.keyframesDone), long(progress.keyframes), long(progress.framesDone),
                   long(progress.frames), spent, left);
     fitProgressLine(text, figures, share, terminalColumns());
-    // Spaces cover what a longer line before left.
-    const int length = int(std::strlen(text));
-    std::fprintf(stderr, "\r%s%*s", text, progress.length > length ? progress.length - length : 0, "");
-    progress.length = length;
-    std::fflush(stderr);
+    redrawLine(text, progress.length);
 }
 
 void onShare(double done, void* context)

@@ -2,12 +2,13 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "dive_plan.h"
+#include "options.h"
+#include "refusal.h"
 
 const char kDiveUsage[] =
     "\n"
@@ -31,16 +32,6 @@ namespace {
 constexpr std::int32_t kMaxFps = 1000;
 constexpr std::int32_t kMaxCrf = 63;  // VP9's scale
 constexpr std::int32_t kMaxH264Crf = 51;
-
-// Writes the reason into error; 0, the result of a refusal.
-__attribute__((format(printf, 3, 4))) int refuse(char* error, std::size_t size, const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(error, size, format, arguments);
-    va_end(arguments);
-    return 0;
-}
 
 // A positive finite decimal number and nothing after it.
 int parsePositive(const char* text, double& value)
@@ -128,16 +119,6 @@ int finishDiveOptions(const char* outputPath, DiveOptions& dive, char* error, st
     } else {
         return refuse(error, errorSize, "dive output '%s' must be a frame pattern with one number "
                       "(frames/dive-%%05d.png) or a .mp4, .mkv or .webm video", outputPath);
-    }
-    return 1;
-}
-
-int nameEndsWith(const char* name, const char* suffix)
-{
-    const std::size_t length = std::strlen(name), suffixLength = std::strlen(suffix);
-    if (length < suffixLength) return 0;
-    for (std::size_t i = 0; i < suffixLength; ++i) {
-        if (std::tolower((unsigned char)name[length - suffixLength + i]) != suffix[i]) return 0;
     }
     return 1;
 }

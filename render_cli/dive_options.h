@@ -32,8 +32,5 @@ int parseDiveOption(int argc, char** argv, int i, DiveOptions& dive, char* error
 // video (.mp4, .mkv, .webm). 1 when they do; 0 with a reason.
 int finishDiveOptions(const char* outputPath, DiveOptions& dive, char* error, std::size_t errorSize);
 
-// Whether a file name ends in suffix (lower case), whatever the case of its letters.
-int nameEndsWith(const char* name, const char* suffix);
-
 // The file name of frame i of a frame pattern; 0 when it does not fit size.
 int framePath(const char* pattern, std::int32_t frame, char* path, std::size_t size);

@@ -1,11 +1,12 @@
 #include "options.h"
 
 #include <cctype>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+
+#include "refusal.h"
 
 const char kUsage[] =
     "usage: tavelin-render [VIEW] -o OUT.bmp|OUT.png [--center-x RE] [--center-y IM]\n"
@@ -55,26 +56,6 @@ int parseSize(const char* text, Options& options)
            parseCount(x + 1, x + std::strlen(x), kMaxSide, options.height);
 }
 
-int endsWith(const char* text, const char* suffix)
-{
-    const std::size_t length = std::strlen(text), suffixLength = std::strlen(suffix);
-    if (length < suffixLength) return 0;
-    for (std::size_t i = 0; i < suffixLength; ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[length - suffixLength + i])) != suffix[i]) return 0;
-    }
-    return 1;
-}
-
-// Writes the reason into error; 0, the result of a failed parse.
-__attribute__((format(printf, 2, 3))) int fail(char (&error)[kOptionErrorSize], const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(error, sizeof error, format, arguments);
-    va_end(arguments);
-    return 0;
-}
-
 std::int32_t defaultThreads()
 {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -104,44 +85,54 @@ int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionE
         } else if (!std::strcmp(arg, "--quiet")) {
             options.quiet = 1;
         } else if (!std::strcmp(arg, "-o") || !std::strcmp(arg, "--output")) {
-            if (!hasValue) return fail(error, "%s needs a file name", arg);
+            if (!hasValue) return refuse(error, sizeof error, "%s needs a file name", arg);
             options.outputPath = argv[++i];
         } else if (!std::strcmp(arg, "--size")) {
             const char* size = hasValue ? argv[++i] : "";
             if (!parseSize(size, options)) {
-                return fail(error, "bad size '%s': give WxH, each from 1 to %ld", size, long(kMaxSide));
+                return refuse(error, sizeof error, "bad size '%s': give WxH, each from 1 to %ld", size, long(kMaxSide));
             }
         } else if (!std::strcmp(arg, "--threads")) {
             const char* count = hasValue ? argv[++i] : "";
             if (!parseCount(count, count + std::strlen(count), kMaxThreads, options.threads)) {
-                return fail(error, "bad thread count '%s': give a number from 1 to %ld", count, long(kMaxThreads));
+                return refuse(error, sizeof error, "bad thread count '%s': give a number from 1 to %ld", count, long(kMaxThreads));
             }
         } else if (!std::strcmp(arg, "--save-view")) {
-            if (!hasValue) return fail(error, "%s needs a file name", arg);
+            if (!hasValue) return refuse(error, sizeof error, "%s needs a file name", arg);
             options.saveViewPath = argv[++i];
         } else if (arg[0] == '-' && arg[1] == '-' && fieldOption(arg + 2) >= 0) {
-            if (!hasValue) return fail(error, "%s needs a value", arg);
+            if (!hasValue) return refuse(error, sizeof error, "%s needs a value", arg);
             options.fieldTexts[fieldOption(arg + 2)] = argv[++i];
         } else if (const int used = parseDiveOption(argc, argv, i, options.dive, error, sizeof error)) {
             if (used < 0) return 0;
             i += used - 1;
         } else if (arg[0] == '-' && arg[1] != '\0') {
-            return fail(error, "unknown option '%s' (see --help)", arg);
+            return refuse(error, sizeof error, "unknown option '%s' (see --help)", arg);
         } else if (!options.viewPath) {
             options.viewPath = arg;
         } else {
-            return fail(error, "one view file only: '%s' is one too many", arg);
+            return refuse(error, sizeof error, "one view file only: '%s' is one too many", arg);
         }
     }
-    if (!options.outputPath) return fail(error, "no output file given: -o OUT.bmp or OUT.png");
+    if (!options.outputPath) return refuse(error, sizeof error, "no output file given: -o OUT.bmp or OUT.png");
     if (!finishDiveOptions(options.outputPath, options.dive, error, sizeof error)) return 0;
     if (options.dive.seconds > 0) return 1;
-    if (endsWith(options.outputPath, ".bmp")) {
+    if (nameEndsWith(options.outputPath, ".bmp")) {
         options.format = ImageFormat::bmp;
-    } else if (endsWith(options.outputPath, ".png")) {
+    } else if (nameEndsWith(options.outputPath, ".png")) {
         options.format = ImageFormat::png;
     } else {
-        return fail(error, "output '%s' must end in .bmp or .png", options.outputPath);
+        return refuse(error, sizeof error, "output '%s' must end in .bmp or .png", options.outputPath);
+    }
+    return 1;
+}
+
+int nameEndsWith(const char* name, const char* suffix)
+{
+    const std::size_t length = std::strlen(name), suffixLength = std::strlen(suffix);
+    if (length < suffixLength) return 0;
+    for (std::size_t i = 0; i < suffixLength; ++i) {
+        if (std::tolower(static_cast<unsigned char>(name[length - suffixLength + i])) != suffix[i]) return 0;
     }
     return 1;
 }

@@ -29,3 +29,6 @@ constexpr int kOptionErrorSize = 160;
 int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionErrorSize]);
 
 extern const char kUsage[];
+
+// Whether a file name ends in suffix (lower case), whatever the case of its letters.
+int nameEndsWith(const char* name, const char* suffix);

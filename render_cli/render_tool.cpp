@@ -4,7 +4,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <new>
 #include <thread>
@@ -108,14 +107,6 @@ double secondsSince(const ProgressLine& line)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - line.start).count();
 }
 
-void drawLine(ProgressLine& line, const char* text)
-{
-    const int length = static_cast<int>(std::strlen(text));
-    std::fprintf(stderr, "\r%s%*s", text, line.length > length ? line.length - length : 0, "");
-    std::fflush(stderr);
-    line.length = length;
-}
-
 void showProgress(double done, void* context)
 {
     ProgressLine& line = *static_cast<ProgressLine*>(context);
@@ -123,7 +114,7 @@ void showProgress(double done, void* context)
     if (!line.shown) return;
     char text[kProgressTextSize];
     formatProgress(text, rowsDone, line.rows, secondsSince(line), terminalColumns());
-    drawLine(line, text);
+    redrawLine(text, line.length);
 }
 
 void showEncoding(ProgressLine& line)
@@ -131,7 +122,7 @@ void showEncoding(ProgressLine& line)
     if (!line.shown) return;
     char text[kProgressTextSize];
     formatEncoding(text, secondsSince(line), terminalColumns());
-    drawLine(line, text);
+    redrawLine(text, line.length);
 }
 
 void endProgress(ProgressLine& line)

@@ -1,12 +1,21 @@
 #include "terminal.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 constexpr int kDefaultColumns = 80;
 
 }  // namespace
+
+void redrawLine(const char* text, int& lastLength)
+{
+    const int length = static_cast<int>(std::strlen(text));
+    std::fprintf(stderr, "\r%s%*s", text, lastLength > length ? lastLength - length : 0, "");
+    std::fflush(stderr);
+    lastLength = length;
+}
 
 #if defined(_WIN32)
 #include <io.h>

@@ -5,6 +5,7 @@
 
 #include "dive_options.h"
 #include "dive_system.h"
+#include "options.h"
 
 namespace {
 
