@@ -15,8 +15,9 @@
 
 #include "core/palette.h"
 #include "core/render_job.h"
-#include "render_cli/deep_render.h"
-#include "render_cli/perturbation_render.h"
+#include "deep/deep_render.h"
+#include "files/view_fields.h"
+#include "deep/perturbation_render.h"
 
 namespace {
 

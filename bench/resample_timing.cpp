@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "render_cli/frame_resample.h"
+#include "dive/frame_resample.h"
 
 int main()
 {

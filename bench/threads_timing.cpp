@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench_views.h"
-#include "render_cli/picture_render.h"
+#include "deep/picture_render.h"
 
 namespace {
 

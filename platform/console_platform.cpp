@@ -3,7 +3,7 @@
 // is the text that begins its line, or nothing.
 #include <cstdio>
 
-#include "system.h"
+#include "platform/system.h"
 
 namespace {
 

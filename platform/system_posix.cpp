@@ -10,8 +10,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "system.h"
-#include "temp_name.h"
+#include "platform/system.h"
+#include "platform/temp_name.h"
 
 static_assert(kMaxPath == PATH_MAX, "path buffers hold PATH_MAX bytes");
 

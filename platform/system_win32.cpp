@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "system.h"
-#include "temp_name.h"
+#include "platform/system.h"
+#include "platform/temp_name.h"
 
 static_assert(sizeof(FileRef) >= sizeof(HANDLE), "a file handle fits a FileRef");
 static_assert(kMaxPath == MAX_PATH, "path buffers hold MAX_PATH bytes");

@@ -1,4 +1,4 @@
-#include "dive_options.h"
+#include "render_cli/dive_options.h"
 
 #include <cctype>
 #include <cmath>
@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "dive_plan.h"
-#include "options.h"
-#include "refusal.h"
+#include "dive/dive_plan.h"
+#include "render_cli/options.h"
+#include "files/refusal.h"
 
 const char kDiveUsage[] =
     "\n"

@@ -1,6 +1,6 @@
 // tavelin-render: the command-line renderer of tavelin. See render_tool.h.
-#include "interrupt.h"
-#include "render_tool.h"
+#include "platform/interrupt.h"
+#include "render_cli/render_tool.h"
 
 int main(int argc, char** argv)
 {

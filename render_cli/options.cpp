@@ -1,4 +1,4 @@
-#include "options.h"
+#include "render_cli/options.h"
 
 #include <cctype>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "refusal.h"
+#include "files/refusal.h"
 
 const char kUsage[] =
     "usage: tavelin-render [VIEW] -o OUT.bmp|OUT.png [--center-x RE] [--center-y IM]\n"

@@ -3,8 +3,9 @@
 
 #include <cstdint>
 
-#include "dive_options.h"
-#include "deep_view.h"
+#include "render_cli/dive_options.h"
+#include "deep/deep_view.h"
+#include "files/view_fields.h"
 
 enum class ImageFormat { bmp, png };
 

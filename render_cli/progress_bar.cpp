@@ -1,4 +1,4 @@
-#include "progress_bar.h"
+#include "render_cli/progress_bar.h"
 
 #include <cstdio>
 #include <cstring>

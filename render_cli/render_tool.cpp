@@ -1,4 +1,4 @@
-#include "render_tool.h"
+#include "render_cli/render_tool.h"
 
 #include <chrono>
 #include <cstdarg>
@@ -9,14 +9,14 @@
 #include <thread>
 
 #include "core/platform.h"
-#include "deep_render.h"
-#include "dive.h"
-#include "options.h"
-#include "picture_files.h"
-#include "png_memory.h"
-#include "progress_bar.h"
-#include "terminal.h"
-#include "view_text_file.h"
+#include "deep/deep_render.h"
+#include "dive/dive.h"
+#include "render_cli/options.h"
+#include "files/picture_files.h"
+#include "files/png_memory.h"
+#include "render_cli/progress_bar.h"
+#include "platform/terminal.h"
+#include "files/view_text_file.h"
 
 namespace {
 

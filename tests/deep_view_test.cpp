@@ -2,9 +2,10 @@
 // floating point, computed here.
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
-#include "render_cli/deep_render.h"
-#include "render_cli/perturbation_render.h"
-#include "render_cli/view_text_file.h"
+#include "deep/deep_render.h"
+#include "files/view_fields.h"
+#include "deep/perturbation_render.h"
+#include "files/view_text_file.h"
 #include "test_support.h"
 
 template <unsigned kBits>

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "render_cli/dive_plan.h"
-#include "render_cli/dive_system.h"
+#include "dive/dive_plan.h"
+#include "platform/process.h"
 #include "test_support.h"
 #include "tool_runner.h"
 

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "render_cli/picture_render.h"
-#include "render_cli/png_memory.h"
+#include "deep/picture_render.h"
+#include "files/png_memory.h"
 #include "render_cli/progress_bar.h"
 #include "render_cli/render_tool.h"
 #include "test_support.h"

@@ -27,6 +27,8 @@ record() {  # folder
   printf 'center-x = -0.75\ncenter-y = 0.1\nbogus = 1\n' >bad-field.txt
   printf 'magnification = 0\n' >bad-mag.txt
   head -c 48 /dev/zero >zero.vwp
+  # A saved window view: centre (-0.7436, 0.1318), magnification 2500, limit 1500, four colours.
+  printf '\x9a\x99\x99\x99\x99\xcc\xe7\xbf\x5a\x64\x3b\xdf\x4f\xdf\xc0\x3f\x00\x00\x00\x00\x00\x88\xa3\x40\xdc\x05\x00\x00\x10\x20\x30\x00\x40\x50\x60\x00\x70\x80\x90\x00\x00\x00\x00\x00\x01\x02\x03\x04' >saved.vwp
   # Pictures: shallow, 1e20, 1e400; BMP and PNG; the view texts saved beside them.
   run shallow-bmp -o shallow.bmp --quiet
   run shallow-png -o shallow.png --size 320x200 --quiet --save-view shallow.txt
@@ -38,8 +40,10 @@ record() {  # folder
   run deep400-png -o deep400.png --size 64x48 --center-x -1.99999 --center-y 1e-402 --magnification 1e400 \
     --limit 500 --quiet --save-view deep400.txt
   run from-vwp zero.vwp -o vwp.bmp --size 64x48 --quiet
+  run saved-vwp saved.vwp -o saved.png --size 120x90 --quiet --save-view saved.txt
+  run saved-vwp-deeper saved.vwp -o saved-deeper.bmp --size 64x48 --magnification 1e17 --quiet
   # Dives: resampled and exact frames, as PNG frames.
-  mkdir -p frames-a frames-b
+  mkdir -p frames-a frames-b frames-c
   run dive-resampled -o frames-a/f-%03d.png --dive 0.5 --fps 10 --size 64x48 --magnification 1e3 \
     --center-x -0.75 --center-y 0.1 --limit 300 --quiet
   run dive-exact -o frames-b/f-%03d.png --dive 0.4 --fps 10 --size 48x36 --magnification 1e12 \
@@ -47,6 +51,8 @@ record() {  # folder
     --limit 800 --exact-frames --quiet
   run dive-keyframes-job -o frames-a/f-%03d.png --dive 0.5 --fps 10 --size 64x48 --magnification 1e3 \
     --center-x -0.75 --center-y 0.1 --limit 300 --quiet --keyframes 0-20
+  run dive-job-keyframes -o frames-c/f-%03d.png --dive 0.5 --fps 10 --size 64x48 --magnification 1e3 \
+    --center-x -0.75 --center-y 0.1 --limit 300 --quiet --keyframes 2-4
   # Refusals: the message and exit code of each.
   local bad=(
     ""

@@ -1,0 +1,115 @@
+#include "deep/deep_render.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "core/palette.h"
+#include "deep/perturbation_render.h"
+#include "deep/picture_render.h"
+
+namespace {
+
+// The share of the progress bar that a reference orbit computed here takes.
+constexpr double kOrbitShare = 0.1;
+
+struct ProgressShare {
+    DeepProgress report;
+    void* context;
+    double before;  // the share done before this stage
+    double share;   // this stage's share
+    std::int32_t rows;
+};
+
+void reportOrbit(double done, void* context)
+{
+    const ProgressShare& share = *static_cast<const ProgressShare*>(context);
+    share.report(share.before + share.share * done, share.context);
+}
+
+void reportRows(std::int32_t rowsDone, void* context)
+{
+    const ProgressShare& share = *static_cast<const ProgressShare*>(context);
+    share.report(share.before + share.share * rowsDone / share.rows, share.context);
+}
+
+// Where the accumulated positions of `pixels` columns (or rows) stray from the exact ones,
+// in pixels at most; center is the double of the centre text.
+long double accumulatedStray(const std::string& centerText, double center, double step, long double exactStep,
+                             std::int32_t pixels)
+{
+    const long double exactCenter = std::strtold(centerText.c_str(), nullptr);
+    double position = center - (pixels / 2) * step;
+    long double stray = 0;
+    for (std::int32_t i = 0; i < pixels; ++i) {
+        const long double off = (static_cast<long double>(position) - center) + (center - exactCenter) -
+                                pixelOffset(i, pixels, exactStep);
+        if (std::fabs(off) > stray) stray = std::fabs(off);
+        position = position + step;
+    }
+    return stray / std::fabs(exactStep);
+}
+
+void fillInside(const DeepView& view, const FrameBuffer& frame)
+{
+    const PixelColor inside = pixelFromColorRef(view.colors[3]);
+    for (std::size_t i = 0; i < std::size_t(frame.width) * frame.height; ++i) {
+        for (int b = 0; b < kBytesPerPixel; ++b) frame.bits[i * kBytesPerPixel + b] = inside.bytes[b];
+    }
+}
+
+DeepResult resultOf(int rendered)
+{
+    return rendered == kNoThread ? kDeepNoThread : rendered ? kDeepRendered : kDeepStopped;
+}
+
+}  // namespace
+
+ViewParams paramsOf(const DeepView& view)
+{
+    ViewParams params = kInitialViewParams;
+    params.centerX = std::strtod(view.centerX.c_str(), nullptr);
+    params.centerY = std::strtod(view.centerY.c_str(), nullptr);
+    const Magnification& m = view.magnification;
+    // ldexp rounds to the nearest double, subnormal ones too, and overflows to infinity.
+    params.magnification = m.exponent > 1100 ? HUGE_VAL : m.exponent < -1100 ? 0.0 : std::ldexp(m.mantissa, int(m.exponent));
+    params.maxIterations = view.maxIterations;
+    for (int i = 0; i < 4; ++i) params.colors[i] = view.colors[i];
+    return params;
+}
+
+int rendersWithDoubles(const DeepView& view, std::int32_t width, std::int32_t height)
+{
+    if (magnificationLog2(view.magnification) > kPerturbationFromLog2) return 0;
+    const ViewParams params = paramsOf(view);
+    if (!isDrawableView(params)) return 0;
+    // The steps and first positions as the double kernels take them (square pixels).
+    const double step = (6.0 / width) / params.magnification;
+    const long double exactStep = pixelStep(view, width);
+    return accumulatedStray(view.centerX, params.centerX, step, exactStep, width) <= 0.25L &&
+           accumulatedStray(view.centerY, params.centerY, step, exactStep, height) <= 0.25L;
+}
+
+DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::int32_t threads,
+                          const std::atomic<int>& stop, DeepProgress report, void* context,
+                          const ReferenceOrbit* orbit)
+{
+    ProgressShare share = {report, context, 0.0, 1.0, frame.height};
+    if (rendersWithDoubles(view, frame.width, frame.height)) {
+        return resultOf(renderPicture(paramsOf(view), frame, threads, stop, reportRows, &share));
+    }
+    if (view.maxIterations <= 0) {  // no step is taken: nothing escapes
+        fillInside(view, frame);
+        return kDeepRendered;
+    }
+    ReferenceOrbit own;
+    if (!orbit || !orbitServes(*orbit, view)) {
+        share.share = kOrbitShare;
+        const OrbitResult result =
+            computeReferenceOrbit(view, magnificationLog2(view.magnification), own, stop, reportOrbit, &share);
+        if (result != kOrbitDone) return result == kOrbitNoMemory ? kDeepNoMemory : kDeepStopped;
+        orbit = &own;
+        share.before = kOrbitShare;
+        share.share = 1.0 - kOrbitShare;
+    }
+    return resultOf(renderPerturbed(view, *orbit, frame, threads, stop, reportRows, &share));
+}

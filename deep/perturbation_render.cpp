@@ -1,0 +1,272 @@
+#include "deep/perturbation_render.h"
+
+#include <cmath>
+
+#include "core/palette.h"
+#include "core/row_kernels.h"
+#include "core/x87_control.h"
+#include "deep/perturbation_lanes.h"
+
+namespace {
+
+// Pixels in flight on one thread: their orbits are independent, so the processor overlaps
+// their steps.
+constexpr int kLanes = 8;
+// Steps between two looks at the stop flag.
+constexpr std::int64_t kStopCheckSteps = 1 << 20;
+
+struct Picture {
+    const double* reference;    // Z(0), Z(1), ... as pairs
+    std::int32_t lastIndex;     // of the reference's last value
+    std::int32_t maxIterations;
+    std::int32_t width;
+    std::int32_t height;
+    long double step;
+    Palette palette;
+    PixelColor insideColor;
+    std::uint8_t* bits;
+    const std::atomic<int>* stop;
+    LaneRun runLanes;  // the double lanes for this processor
+};
+
+template <class T>
+struct Lane {
+    T offsetR, offsetI;  // the pixel's offset from the centre
+    T dr, di;            // its difference from the reference value
+    std::int32_t m;      // the index of that reference value
+    std::int32_t n;      // steps taken
+    std::int32_t x;      // its column; -1 for a lane without a pixel
+};
+
+void putColor(std::uint8_t* out, std::int32_t x, const PixelColor& color)
+{
+    std::uint8_t* p = out + std::size_t(x) * kBytesPerPixel;
+    p[0] = color.bytes[0];
+    p[1] = color.bytes[1];
+    p[2] = color.bytes[2];
+}
+
+// One step of a lane; 1 when its pixel has ended (and is written).
+template <class T>
+inline int stepLane(const Picture& picture, Lane<T>& lane, std::uint8_t* out)
+{
+    const double* z = picture.reference + 2 * std::size_t(lane.m);
+    const T twoZdR = T(z[0]) + T(z[0]) + lane.dr;
+    const T twoZdI = T(z[1]) + T(z[1]) + lane.di;
+    const T dr = (twoZdR * lane.dr - twoZdI * lane.di) + lane.offsetR;
+    const T di = (twoZdR * lane.di + twoZdI * lane.dr) + lane.offsetI;
+    lane.m = lane.m + 1;
+    const T zr = T(z[2]) + dr;
+    const T zi = T(z[3]) + di;
+    const T magnitude = zr * zr + zi * zi;
+    if (magnitude > T(4)) {
+        putColor(out, lane.x, picture.palette.entries[lane.n & (kPaletteSize - 1)]);
+        return 1;
+    }
+    lane.n = lane.n + 1;
+    if (lane.n == picture.maxIterations) {
+        putColor(out, lane.x, picture.insideColor);
+        return 1;
+    }
+    if (magnitude < dr * dr + di * di || lane.m == picture.lastIndex) {
+        lane.dr = zr;
+        lane.di = zi;
+        lane.m = 0;
+    } else {
+        lane.dr = dr;
+        lane.di = di;
+    }
+    return 0;
+}
+
+// Puts the next pixel of the row in the lane, or leaves it without one.
+template <class T>
+void fillLane(const Picture& picture, Lane<T>& lane, std::int32_t& nextX, T offsetI)
+{
+    lane.x = nextX < picture.width ? nextX++ : -1;
+    lane.offsetR = T(pixelOffset(lane.x, picture.width, picture.step));
+    lane.offsetI = offsetI;
+    lane.dr = T(0);
+    lane.di = T(0);
+    lane.m = 0;
+    lane.n = 0;
+}
+
+template <class T>
+int renderRow(const Picture& picture, std::int32_t row)
+{
+    std::uint8_t* out = picture.bits + std::size_t(row) * picture.width * kBytesPerPixel;
+    const T offsetI = T(pixelOffset(row, picture.height, picture.step));
+    Lane<T> lanes[kLanes];
+    std::int32_t nextX = 0;
+    int busy = 0;
+    for (Lane<T>& lane : lanes) {
+        fillLane(picture, lane, nextX, offsetI);
+        busy += lane.x >= 0;
+    }
+    std::int64_t sinceCheck = 0;
+    while (busy > 0) {
+        for (Lane<T>& lane : lanes) {
+            if (lane.x < 0 || !stepLane(picture, lane, out)) continue;
+            fillLane(picture, lane, nextX, offsetI);
+            busy -= lane.x < 0;
+        }
+        if (++sinceCheck == kStopCheckSteps / kLanes) {
+            if (picture.stop->load()) return 0;
+            sinceCheck = 0;
+        }
+    }
+    return 1;
+}
+
+// Gives lane k the next pixel of the row, or none (NaN differences, which raise no event).
+void takePixel(const Picture& picture, VectorLanes& lanes, int k, std::int32_t& nextX, std::int64_t clock)
+{
+    const int has = nextX < picture.width;
+    lanes.x[k] = has ? nextX++ : -1;
+    lanes.offsetR[k] = has ? double(pixelOffset(lanes.x[k], picture.width, picture.step)) : 0.0;
+    lanes.dr[k] = has ? 0.0 : __builtin_nan("");
+    lanes.di[k] = lanes.dr[k];
+    lanes.start[k] = clock;
+    lanes.mStart[k] = clock;
+}
+
+// After a run of steps ending at clock: ends, rebases or restarts the lanes whose turn it is,
+// exactly as stepLane decides; returns the number of lanes still with a pixel.
+int settleLanes(const Picture& picture, VectorLanes& lanes, const StepValues& last, std::uint8_t* out,
+                std::int32_t& nextX, std::int64_t clock)
+{
+    int busy = 0;
+    for (int k = 0; k < kVectorLanes; ++k) {
+        const std::int64_t n = clock - lanes.start[k];  // steps taken, the last one included
+        if (lanes.x[k] >= 0 && last.magnitude[k] > 4.0) {
+            putColor(out, lanes.x[k], picture.palette.entries[(n - 1) & (kPaletteSize - 1)]);
+            takePixel(picture, lanes, k, nextX, clock);
+        } else if (lanes.x[k] >= 0 && n == picture.maxIterations) {
+            putColor(out, lanes.x[k], picture.insideColor);
+            takePixel(picture, lanes, k, nextX, clock);
+        } else if (last.magnitude[k] < last.differenceMagnitude[k] || clock - lanes.mStart[k] == picture.lastIndex) {
+            lanes.dr[k] = last.zr[k];
+            lanes.di[k] = last.zi[k];
+            lanes.mStart[k] = clock;
+        }
+        busy += lanes.x[k] >= 0;
+    }
+    return busy;
+}
+
+// The clock at which the next lane reaches the limit or the end of the reference.
+std::int64_t nextBound(const Picture& picture, const VectorLanes& lanes)
+{
+    std::int64_t bound = INT64_MAX;
+    for (int k = 0; k < kVectorLanes; ++k) {
+        const std::int64_t end = lanes.mStart[k] + picture.lastIndex;
+        const std::int64_t limit = lanes.x[k] >= 0 ? lanes.start[k] + picture.maxIterations : INT64_MAX;
+        bound = end < bound ? end : bound;
+        bound = limit < bound ? limit : bound;
+    }
+    return bound;
+}
+
+int renderDoubleRow(std::int32_t row, void* context)
+{
+    const Picture& picture = *static_cast<const Picture*>(context);
+    std::uint8_t* out = picture.bits + std::size_t(row) * picture.width * kBytesPerPixel;
+    const double offsetI = double(pixelOffset(row, picture.height, picture.step));
+    VectorLanes lanes;
+    std::int32_t nextX = 0;
+    std::int64_t clock = 0;
+    for (int k = 0; k < kVectorLanes; ++k) takePixel(picture, lanes, k, nextX, clock);
+    std::int64_t stopCheck = kStopCheckSteps / kVectorLanes;
+    for (int busy = 1; busy > 0;) {
+        std::int64_t bound = nextBound(picture, lanes);
+        if (stopCheck < bound) bound = stopCheck;
+        StepValues last;
+        clock = picture.runLanes(picture.reference, lanes, offsetI, clock, bound, last);
+        if (clock == stopCheck) {
+            if (picture.stop->load()) return 0;
+            stopCheck = clock + kStopCheckSteps / kVectorLanes;
+        }
+        busy = settleLanes(picture, lanes, last, out, nextX, clock);
+    }
+    return 1;
+}
+
+int renderWideRow(std::int32_t row, void* context)
+{
+    // Windows starts threads with 53-bit x87 precision: long doubles need their 64 bits.
+    setX87ControlWord(withX87Precision(x87ControlWord(), kX87Precision64));
+    return renderRow<long double>(*static_cast<const Picture*>(context), row);
+}
+
+}  // namespace
+
+long double pixelStep(const DeepView& view, std::int32_t width)
+{
+    const Magnification& m = view.magnification;
+    return std::ldexp(6.0L / (static_cast<long double>(width) * m.mantissa), int(-m.exponent));
+}
+
+namespace {
+
+void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width,
+           std::int32_t height)
+{
+    picture.reference = orbit.values.get();
+    const std::int32_t length = orbit.length < view.maxIterations + 1 ? orbit.length : view.maxIterations + 1;
+    picture.lastIndex = length - 1;
+    picture.maxIterations = view.maxIterations;
+    picture.width = width;
+    picture.height = height;
+    picture.step = pixelStep(view, width);
+    ViewParams colors = kInitialViewParams;
+    for (int i = 0; i < 4; ++i) colors.colors[i] = view.colors[i];
+    buildPalette(colors, picture.palette);
+    picture.insideColor = pixelFromColorRef(view.colors[3]);
+    picture.runLanes = rowKernelSupported(kRowKernelAvx2) ? runLanesAvx2 : runLanesSse2;
+}
+
+int needsWideExponent(const DeepView& view)
+{
+    return magnificationLog2(view.magnification) > kWideExponentFromLog2;
+}
+
+template <class T>
+std::int32_t countOf(const Picture& picture, std::int32_t x, std::int32_t r)
+{
+    std::uint8_t scratch[kBytesPerPixel];
+    Lane<T> lane;
+    std::int32_t next = x;
+    fillLane(picture, lane, next, T(pixelOffset(r, picture.height, picture.step)));
+    lane.x = 0;
+    while (!stepLane(picture, lane, scratch)) {
+    }
+    return lane.n;
+}
+
+}  // namespace
+
+int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const FrameBuffer& frame,
+                    std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context)
+{
+    Picture picture;
+    setUp(picture, view, orbit, frame.width, frame.height);
+    picture.bits = frame.bits;
+    picture.stop = &stop;
+    return runRowWorkers(frame.height, threads, needsWideExponent(view) ? renderWideRow : renderDoubleRow, &picture,
+                         stop, report, context);
+}
+
+std::int32_t perturbedCount(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width,
+                            std::int32_t height, std::int32_t x, std::int32_t r)
+{
+    if (view.maxIterations <= 0) return 0;  // no step is taken
+    Picture picture;
+    setUp(picture, view, orbit, width, height);
+    if (!needsWideExponent(view)) return countOf<double>(picture, x, r);
+    const std::uint16_t word = x87ControlWord();
+    setX87ControlWord(withX87Precision(word, kX87Precision64));
+    const std::int32_t count = countOf<long double>(picture, x, r);
+    setX87ControlWord(word);
+    return count;
+}

@@ -1,0 +1,44 @@
+// The reference orbit of perturbation rendering: the orbit of a view's centre, computed once in
+// arbitrary precision (Boost.Multiprecision's binary floating point, which builds on every
+// target from headers alone) and stored in doubles. Pixels near the centre follow it as small
+// differences in hardware floating point.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "deep/deep_view.h"
+
+struct ReferenceOrbit {
+    std::string centerX;  // the centre it belongs to, as the view's texts
+    std::string centerY;
+    std::int32_t maxIterations;  // the limit it was computed for
+    std::int32_t precisionBits;  // the precision the centre was taken at
+    double deepestLog2;          // the deepest magnification (log2) that precision serves
+    // Z(0) = 0, Z(1) = c, ... as (real, imaginary) pairs, up to the first value outside the
+    // radius 2 or up to Z(maxIterations); `length` values in all.
+    std::unique_ptr<double[]> values;
+    std::int32_t length;
+};
+
+// Called about every 1/100 of the work with the share done (0 to 1).
+using OrbitProgress = void (*)(double done, void* context);
+
+enum OrbitResult { kOrbitStopped = 0, kOrbitDone = 1, kOrbitNoMemory = 2 };
+
+// Bits of precision that a view at magnification 2^log2 needs for its centre and orbit.
+std::int32_t precisionBitsFor(double magnificationLog2);
+
+// Bytes the orbit of a limit takes; the caller can refuse a limit before it starts.
+std::uint64_t orbitBytes(std::int32_t maxIterations);
+
+// Computes the orbit of view's centre for view's limit, at the precision that magnifications
+// up to 2^deepestLog2 need (at least view's own). Stops early (kOrbitStopped) once stop is set;
+// kOrbitNoMemory when the orbit does not fit in memory.
+OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, ReferenceOrbit& orbit,
+                                  const std::atomic<int>& stop, OrbitProgress report, void* context);
+
+// Whether orbit serves view: the same centre, a limit no higher, a magnification no deeper.
+int orbitServes(const ReferenceOrbit& orbit, const DeepView& view);

@@ -1,0 +1,55 @@
+// The dive's pictures from renderDeepView: the double kernels where they resolve a picture,
+// perturbation past them with the one reference orbit of the dive.
+#include "dive/dive_renderer.h"
+
+#include <cmath>
+#include <cstdio>
+
+DeepResult prepareDiveRenderer(DiveRenderer& renderer, const DeepView& view, double deepestLog2,
+                               std::int32_t threads, const std::atomic<int>& stop, DeepProgress report,
+                               void* context)
+{
+    renderer.view = view;
+    renderer.threads = threads;
+    if (deepestLog2 <= kPerturbationFromLog2 || view.maxIterations <= 0) return kDeepRendered;
+    const OrbitResult result = computeReferenceOrbit(view, deepestLog2, renderer.orbit, stop, report, context);
+    return result == kOrbitDone ? kDeepRendered : result == kOrbitNoMemory ? kDeepNoMemory : kDeepStopped;
+}
+
+int diveDepthRenderable(double deepestLog2, const char** reason)
+{
+    *reason = "its keyframes would pass magnification 1e4900, the deepest rendered";
+    return deepestLog2 <= kDeepestMagnificationLog10 * std::log2(10.0);
+}
+
+DeepResult renderDivePicture(const DiveRenderer& renderer, double log2Magnification, const FrameBuffer& frame,
+                      const std::atomic<int>& stop, DeepProgress report, void* context)
+{
+    const ReferenceOrbit* orbit = renderer.orbit.values ? &renderer.orbit : nullptr;
+    return renderDeepView(withMagnificationLog2(renderer.view, log2Magnification), frame, renderer.threads, stop,
+                          report, context, orbit);
+}
+
+std::string describeDiveView(const DeepView& view)
+{
+    char rest[96];
+    std::snprintf(rest, sizeof rest, " limit %ld colours %06lx %06lx %06lx %06lx", long(view.maxIterations),
+                  (unsigned long)(view.colors[0] & 0xFFFFFF), (unsigned long)(view.colors[1] & 0xFFFFFF),
+                  (unsigned long)(view.colors[2] & 0xFFFFFF), (unsigned long)(view.colors[3] & 0xFFFFFF));
+    return "deep centre " + view.centerX + " " + view.centerY + rest;
+}
+
+double diveViewLog2(const DeepView& view)
+{
+    return magnificationLog2(view.magnification);
+}
+
+int positiveMagnification(const DeepView& view)
+{
+    return view.magnification.mantissa > 0;
+}
+
+std::string magnificationText(const DeepView& view)
+{
+    return formatMagnification(view.magnification);
+}

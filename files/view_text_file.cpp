@@ -1,0 +1,132 @@
+#include "files/view_text_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "core/safe_save.h"
+
+namespace {
+
+// Larger files are no views: a view text of the deepest view is some 20 kB.
+constexpr std::uint32_t kMaxViewFileSize = 1 << 20;
+
+int isTextByte(unsigned char c)
+{
+    return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\r' || c == '\n';
+}
+
+int isText(const char* bytes, std::size_t size)
+{
+    for (std::size_t i = 0; i < size; ++i) {
+        if (!isTextByte(static_cast<unsigned char>(bytes[i]))) return 0;
+    }
+    return size > 0;
+}
+
+std::string trimmed(const char* begin, const char* end)
+{
+    while (begin != end && (*begin == ' ' || *begin == '\t')) ++begin;
+    while (end != begin && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '\r')) --end;
+    return std::string(begin, end);
+}
+
+// One line of a view text into view; 1 for a field, comment or blank line.
+int parseLine(const std::string& line, DeepView& view, char (&error)[kViewErrorSize])
+{
+    if (line.empty() || line[0] == '#') return 1;
+    const std::size_t equals = line.find('=');
+    if (equals == line.npos) return 0;
+    const std::string name = trimmed(line.data(), line.data() + equals);
+    const std::string value = trimmed(line.data() + equals + 1, line.data() + line.size());
+    for (int field = 0; field < kDeepFieldCount; ++field) {
+        if (name == kDeepFieldNames[field]) return setDeepField(view, DeepField(field), value.c_str(), error);
+    }
+    return 0;
+}
+
+int readBytes(WindowRef owner, const char* path, std::string& bytes)
+{
+    FileRef file = 0;
+    ErrorCode error = platform.openForReading(path, &file);
+    if (!error) {
+        bytes.resize(kMaxViewFileSize + 1);
+        std::uint32_t done = 0;
+        error = platform.readFile(file, &bytes[0], kMaxViewFileSize + 1, &done);
+        bytes.resize(done);
+        platform.closeFile(file);
+    }
+    if (error) platform.reportError(owner, error);
+    return !error;
+}
+
+}  // namespace
+
+std::string viewText(const DeepView& view)
+{
+    std::string text = "# tavelin view\n";
+    for (int field = 0; field < kDeepFieldCount; ++field) {
+        text += std::string(kDeepFieldNames[field]) + " = " + deepFieldText(view, DeepField(field)) + "\n";
+    }
+    return text;
+}
+
+int parseViewText(const char* text, std::size_t size, DeepView& view, char (&error)[kViewErrorSize])
+{
+    DeepView parsed = view;
+    int lineNumber = 1;
+    for (const char* line = text; line < text + size; ++lineNumber) {
+        const char* end = static_cast<const char*>(std::memchr(line, '\n', std::size_t(text + size - line)));
+        if (!end) end = text + size;
+        char reason[kViewErrorSize] = "";
+        if (!parseLine(trimmed(line, end), parsed, reason)) {
+            if (!reason[0]) std::snprintf(reason, sizeof reason, "give name = value");
+            std::snprintf(error, sizeof error, "line %d: %s", lineNumber, reason);
+            return 0;
+        }
+        line = end + 1;
+    }
+    view = parsed;
+    return 1;
+}
+
+int readViewFile(WindowRef owner, const char* path, DeepView& view, char (&error)[kViewErrorSize])
+{
+    error[0] = '\0';
+    std::string bytes;
+    if (!readBytes(owner, path, bytes)) return 0;
+    if (bytes.size() > kMaxViewFileSize) {
+        std::snprintf(error, sizeof error, "'%s' is too large for a view file", path);
+        return 0;
+    }
+    DeepView parsed = deepViewOf(kInitialViewParams);
+    if (isText(bytes.data(), bytes.size())) {
+        char reason[kViewErrorSize];
+        if (!parseViewText(bytes.data(), bytes.size(), parsed, reason)) {
+            // A reason is a short line; the path before it is whole up to kMaxPath.
+            std::snprintf(error, sizeof error, "'%s', %.190s", path, reason);
+            return 0;
+        }
+    } else {
+        // A short parameter file replaces only the bytes it has, as the window program's Open.
+        ViewParams params = kInitialViewParams;
+        std::memcpy(&params, bytes.data(), bytes.size() < sizeof params ? bytes.size() : sizeof params);
+        if (!isDrawableView(params)) {
+            std::snprintf(error, sizeof error, "'%s' holds a view that cannot be drawn: the magnification "
+                          "must be a non-zero number whose picture width, 6 / magnification, is finite, and the "
+                          "centre finite numbers", path);
+            return 0;
+        }
+        parsed = deepViewOf(params);
+    }
+    view = parsed;
+    return 1;
+}
+
+int writeViewTextFile(WindowRef owner, const char* path, const DeepView& view)
+{
+    const std::string text = viewText(view);
+    const FileBlock block = {text.data(), std::uint32_t(text.size())};
+    return saveFileSafely(owner, path, &block, 1);
+}
