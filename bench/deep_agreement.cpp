@@ -166,7 +166,7 @@ std::vector<int> renderedEntries(const DeepView& view)
     std::vector<std::uint8_t> pixels(kWidth * kHeight * 3);
     const FrameBuffer frame = {kWidth, kHeight, pixels.data()};
     const std::atomic<int> never{0};
-    renderDeepView(view, frame, 1, never, [](double, void*) {}, nullptr, nullptr);
+    renderDeepView(view, frame, 1, never, kNoObserver, nullptr);
     Palette palette;
     buildPalette(paramsOf(view), palette);
     const PixelColor inside = pixelFromColorRef(view.colors[3]);
@@ -190,7 +190,7 @@ double seconds(std::chrono::steady_clock::time_point since)
 DeepView viewOf(const DeepBenchView& bench)
 {
     DeepView view = deepViewOf(kInitialViewParams);
-    char error[kViewErrorSize];
+    std::string error;
     setDeepField(view, kCenterX, expanded(bench.centerX).c_str(), error);
     setDeepField(view, kCenterY, expanded(bench.centerY).c_str(), error);
     setDeepField(view, kMagnificationField, bench.magnification, error);

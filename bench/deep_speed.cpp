@@ -63,7 +63,7 @@ int main(int argc, char** argv)
     const std::int32_t cores = std::int32_t(std::thread::hardware_concurrency());
 
     DeepView deep = deepViewOf(kInitialViewParams);
-    char error[kViewErrorSize];
+    std::string error;
     // c = i, whose orbit is periodic: the reference orbit runs to the limit.
     setDeepField(deep, kCenterX, "0", error);
     setDeepField(deep, kCenterY, "1", error);

@@ -13,8 +13,7 @@ namespace {
 constexpr double kOrbitShare = 0.1;
 
 struct ProgressShare {
-    DeepProgress report;
-    void* context;
+    const ProgressObserver* observer;
     double before;  // the share done before this stage
     double share;   // this stage's share
     std::int32_t rows;
@@ -23,13 +22,16 @@ struct ProgressShare {
 void reportOrbit(double done, void* context)
 {
     const ProgressShare& share = *static_cast<const ProgressShare*>(context);
-    share.report(share.before + share.share * done, share.context);
+    ProgressReport report = {share.before + share.share * done, nullptr, 0, share.rows, 0, 0, 0, 0};
+    tell(*share.observer, report);
 }
 
 void reportRows(std::int32_t rowsDone, void* context)
 {
     const ProgressShare& share = *static_cast<const ProgressShare*>(context);
-    share.report(share.before + share.share * rowsDone / share.rows, share.context);
+    ProgressReport report = {share.before + share.share * rowsDone / share.rows, nullptr, rowsDone, share.rows,
+                             0, 0, 0, 0};
+    tell(*share.observer, report);
 }
 
 // Where the accumulated positions of `pixels` columns (or rows) stray from the exact ones,
@@ -90,10 +92,10 @@ int rendersWithDoubles(const DeepView& view, std::int32_t width, std::int32_t he
 }
 
 DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::int32_t threads,
-                          const std::atomic<int>& stop, DeepProgress report, void* context,
+                          const std::atomic<int>& stop, const ProgressObserver& observer,
                           const ReferenceOrbit* orbit)
 {
-    ProgressShare share = {report, context, 0.0, 1.0, frame.height};
+    ProgressShare share = {&observer, 0.0, 1.0, frame.height};
     if (rendersWithDoubles(view, frame.width, frame.height)) {
         return resultOf(renderPicture(paramsOf(view), frame, threads, stop, reportRows, &share));
     }

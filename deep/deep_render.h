@@ -10,15 +10,12 @@
 #include "core/frame_buffer.h"
 #include "core/view_params.h"
 #include "deep/deep_view.h"
+#include "deep/progress.h"
 #include "deep/reference_orbit.h"
 
 // Up to this magnification doubles resolve a picture well enough for the double kernels
 // (measured: see bench/README.md); beyond it perturbation takes over.
 constexpr double kPerturbationFromLog2 = 33.2;  // about 1e10
-
-// Called on the calling thread about ten times a second with the share of the work done
-// (0 to 1), the reference orbit's computation included.
-using DeepProgress = void (*)(double done, void* context);
 
 enum DeepResult { kDeepStopped = 0, kDeepRendered = 1, kDeepNoMemory = 2, kDeepNoThread = 3 };
 
@@ -31,11 +28,12 @@ ViewParams paramsOf(const DeepView& view);
 // a pixel of the exact positions across the whole picture.
 int rendersWithDoubles(const DeepView& view, std::int32_t width, std::int32_t height);
 
-// Renders view into frame (any size, bottom row first) on `threads` threads. Chooses the
-// double kernels or perturbation itself; perturbation uses orbit when it serves the view
-// (see orbitServes; may be null) and computes one of its own otherwise. kDeepNoMemory when
-// the reference orbit does not fit in memory; kDeepNoThread when not one thread could be
+// Renders view into frame (any size, bottom row first) on `threads` threads, telling observer
+// the rows done and the share of the work (the reference orbit's computation included).
+// Chooses the double kernels or perturbation itself; perturbation uses orbit when it serves
+// the view (see orbitServes; may be null) and computes one of its own otherwise. kDeepNoMemory
+// when the reference orbit does not fit in memory; kDeepNoThread when not one thread could be
 // started; kDeepStopped once stop is set.
 DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::int32_t threads,
-                          const std::atomic<int>& stop, DeepProgress report, void* context,
+                          const std::atomic<int>& stop, const ProgressObserver& observer,
                           const ReferenceOrbit* orbit);

@@ -15,7 +15,7 @@ struct Rows {
     const std::atomic<int>* stop;
 };
 
-int renderRow(std::int32_t row, void* context)
+int renderKernelRow(std::int32_t row, void* context)
 {
     const Rows& rows = *static_cast<const Rows*>(context);
     RenderJob job = *rows.setup;
@@ -31,7 +31,7 @@ int renderRow(std::int32_t row, void* context)
 }  // namespace
 
 int renderPicture(const ViewParams& params, const FrameBuffer& frame, std::int32_t threads,
-                  const std::atomic<int>& stop, ProgressReport report, void* context)
+                  const std::atomic<int>& stop, RowsReport report, void* context)
 {
     RenderJob setup = {};
     Selection unused = {};
@@ -48,5 +48,5 @@ int renderPicture(const ViewParams& params, const FrameBuffer& frame, std::int32
         rowY = rowY + setup.stepY;
     }
     Rows rows = {&setup, rowYs.data(), frame, &stop};
-    return runRowWorkers(frame.height, threads, renderRow, &rows, stop, report, context);
+    return runRowWorkers(frame.height, threads, renderKernelRow, &rows, stop, report, context);
 }

@@ -9,10 +9,6 @@
 #include "core/view_params.h"
 #include "deep/row_workers.h"
 
-// Called on the calling thread about ten times a second while the picture is rendered, and
-// once at the end, with the rows finished so far.
-using ProgressReport = RowsReport;
-
 // Renders params into frame (frame.width x frame.height, bottom row first, rows gap-free) on
 // `threads` threads, each taking the next row not yet taken and computing it with the fastest
 // kernel, in slices so that a stop request (stop set, by Ctrl+C) ends it at once. The picture's width spans
@@ -21,4 +17,4 @@ using ProgressReport = RowsReport;
 // that started render the picture. 1 when the picture is complete, 0 when it was stopped,
 // kNoThread when not one thread could be started.
 int renderPicture(const ViewParams& params, const FrameBuffer& frame, std::int32_t threads,
-                  const std::atomic<int>& stop, ProgressReport report, void* context);
+                  const std::atomic<int>& stop, RowsReport report, void* context);

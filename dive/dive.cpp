@@ -1,6 +1,7 @@
 #include "dive/dive.h"
 
 #include <chrono>
+#include <cstdarg>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,397 +14,440 @@
 #include "dive/dive_plan.h"
 #include "dive/dive_renderer.h"
 #include "dive/frame_resample.h"
+#include "dive/video_encoder.h"
 #include "files/picture_files.h"
 #include "files/png_memory.h"
-#include "render_cli/progress_bar.h"
-#include "render_cli/render_tool.h"
-#include "platform/terminal.h"
-#include "dive/video_encoder.h"
+#include "files/refusal.h"
+#include "platform/system.h"
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kFailed = 1;
-constexpr int kInterrupted = -1;  // runDive gives the exit code of the signal
-
 // A resampled and encoded frame costs about this share of a keyframe's render (measured at 1e6
-// and at 1e50: bench/README.md).
+// and at 1e50: bench/README.md). A keyframe has four times a frame's pixels, so a frame
+// rendered exactly weighs about a quarter of one.
 constexpr double kResampledFrameWeight = 0.056;
+constexpr double kExactFrameWeight = 0.25;
 
 using Clock = std::chrono::steady_clock;
-
-// The dive's result after a picture was rendered.
-int resultOf(DeepResult rendered)
-{
-    switch (rendered) {
-    case kDeepRendered:
-        return kDone;
-    case kDeepStopped:
-        return kInterrupted;
-    case kDeepNoThread:
-        return complain("cannot start a thread to render with");
-    default:
-        return complain("not enough memory for the reference orbit");
-    }
-}
 
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-
-// One bar for the whole dive: keyframes and frames weighed by their share of the work.
+// The dive's progress: keyframes and frames weighed by their share of the work, told to the
+// observer about ten times a second and after every picture.
 struct Progress {
-    int shown;
-    Clock::time_point start;
-    Clock::time_point lastShown;
-    std::int32_t keyframes, keyframesDone;
-    std::int32_t frames, framesDone;
+    ProgressObserver observer;
+    Clock::time_point lastTold;
+    ProgressReport report;
     double frameWeight;    // of a frame against a keyframe
     double pictureWeight;  // of the picture being rendered: a keyframe's, a frame's, or 0
-    int length;            // of the line drawn last
 };
 
 // pictureDone: the share of the picture being rendered that is done.
-void showProgress(Progress& progress, double pictureDone, int always)
+void tellProgress(Progress& progress, double pictureDone, int always)
 {
-    if (!progress.shown || (!always && secondsSince(progress.lastShown) < 0.1)) return;
-    progress.lastShown = Clock::now();
-    const double picture = progress.pictureWeight * pictureDone;
-    const double total = progress.keyframes + progress.frames * progress.frameWeight;
-    const double done = progress.keyframesDone + progress.framesDone * progress.frameWeight + picture;
-    const double share = total > 0 ? done / total : 1, elapsed = secondsSince(progress.start);
-    char figures[kProgressTextSize], text[kProgressTextSize], spent[32], left[32] = "?";
-    formatDuration(spent, elapsed);
-    if (done > 0) formatDuration(left, elapsed * (total - done) / done);
-    std::snprintf(figures, sizeof figures, "%3d%%  keyframes %ld/%ld  frames %ld/%ld  %s elapsed, %s left",
-                  int(share * 100), long(progress.keyframesDone), long(progress.keyframes), long(progress.framesDone),
-                  long(progress.frames), spent, left);
-    fitProgressLine(text, figures, share, terminalColumns());
-    redrawLine(text, progress.length);
+    if (!always && std::chrono::duration<double>(Clock::now() - progress.lastTold).count() < 0.1) return;
+    progress.lastTold = Clock::now();
+    ProgressReport& r = progress.report;
+    const double total = r.keyframes + r.frames * progress.frameWeight;
+    const double done = r.keyframesDone + r.framesDone * progress.frameWeight + progress.pictureWeight * pictureDone;
+    r.done = total > 0 ? done / total : 1;
+    tell(progress.observer, r);
 }
 
-void onShare(double done, void* context)
+void onPicture(const ProgressReport& picture, void* context)
 {
-    showProgress(*static_cast<Progress*>(context), done, 0);
+    tellProgress(*static_cast<Progress*>(context), picture.done, 0);
 }
-
-struct Times {
-    double orbit, keyframes, reading, resampling, encoding;
-};
 
 // A picture's pixel memory, or none when it cannot be had.
-struct Picture {
+struct PictureSlot {
     std::unique_ptr<std::uint8_t[]> memory;
     FrameBuffer frame;
     std::int32_t keyframe;  // the keyframe it holds, or -1
 };
 
-int allocate(Picture& picture, std::int32_t width, std::int32_t height)
+int allocate(PictureSlot& slot, std::int32_t width, std::int32_t height)
 {
     const std::uint64_t bytes = std::uint64_t(width) * std::uint64_t(height) * kBytesPerPixel;
-    picture.memory.reset(bytes <= SIZE_MAX ? new (std::nothrow) std::uint8_t[std::size_t(bytes)] : nullptr);
-    picture.frame = FrameBuffer{width, height, picture.memory.get()};
-    picture.keyframe = -1;
-    return picture.memory != nullptr;
+    slot.memory.reset(bytes <= SIZE_MAX ? new (std::nothrow) std::uint8_t[std::size_t(bytes)] : nullptr);
+    slot.frame = FrameBuffer{width, height, slot.memory.get()};
+    slot.keyframe = -1;
+    return slot.memory != nullptr;
 }
 
 struct Dive {
-    const Options* options;
+    const DiveRequest* request;
     const std::atomic<int>* stop;
+    DiveOutcome* outcome;
     DivePlan plan;
     DiveRenderer renderer;
     KeyframeFolder folder;
-    Picture outer, inner, frame;  // inner is used for rendering keyframes, before any frame
+    PictureSlot outer, inner, frame;  // inner is used for rendering keyframes, before any frame
     VideoEncoder video;
     Progress progress;
-    Times times;
+    Clock::time_point start;
 };
 
-// Renders keyframe k into picture and saves it.
-int renderKeyframe(Dive& dive, std::int32_t keyframe, Picture& picture)
+// A failure with its message; the dive's result.
+__attribute__((format(printf, 2, 3))) DiveResult fail(Dive& dive, const char* format, ...);
+
+DiveResult fail(Dive& dive, const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    char text[kMaxPath + 256];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    dive.outcome->message = text;
+    return DiveResult::failed;
+}
+
+DiveResult failWith(Dive& dive, const std::string& message)
+{
+    dive.outcome->message = message;
+    return dive.stop->load() ? DiveResult::stopped : DiveResult::failed;
+}
+
+// The dive's result after a picture was rendered.
+DiveResult resultOf(Dive& dive, DeepResult rendered)
+{
+    switch (rendered) {
+    case kDeepRendered:
+        return DiveResult::done;
+    case kDeepStopped:
+        return DiveResult::stopped;
+    case kDeepNoThread:
+        return fail(dive, "cannot start a thread to render with");
+    default:
+        return fail(dive, "not enough memory for the reference orbit");
+    }
+}
+
+ProgressObserver pictureObserver(Dive& dive)
+{
+    return ProgressObserver{onPicture, &dive.progress};
+}
+
+// Renders keyframe k into slot and saves it.
+DiveResult renderKeyframe(Dive& dive, std::int32_t keyframe, PictureSlot& slot)
 {
     const Clock::time_point start = Clock::now();
     dive.progress.pictureWeight = 1;
-    picture.keyframe = -1;
-    const DeepResult rendered = renderDivePicture(dive.renderer, keyframeLog2(dive.plan, keyframe), picture.frame,
-                                                  *dive.stop, onShare, &dive.progress);
+    slot.keyframe = -1;
+    const DeepResult rendered = renderDivePicture(dive.renderer, keyframeLog2(dive.plan, keyframe), slot.frame,
+                                                  *dive.stop, pictureObserver(dive));
     dive.progress.pictureWeight = 0;
-    if (rendered != kDeepRendered) return resultOf(rendered);
-    if (!writeKeyframe(dive.folder, keyframe, picture.frame)) return kFailed;
-    picture.keyframe = keyframe;
-    dive.times.keyframes += secondsSince(start);
-    return kDone;
+    if (rendered != kDeepRendered) return resultOf(dive, rendered);
+    std::string message;
+    if (!writeKeyframe(dive.folder, keyframe, slot.frame, *dive.stop, message)) return failWith(dive, message);
+    slot.keyframe = keyframe;
+    dive.outcome->times.keyframes += secondsSince(start);
+    return DiveResult::done;
 }
 
 // Renders the keyframes from first to last that are not on disk yet.
-int renderKeyframes(Dive& dive, std::int32_t first, std::int32_t last)
+DiveResult renderKeyframes(Dive& dive, std::int32_t first, std::int32_t last)
 {
     for (std::int32_t k = first; k <= last; ++k) {
-        const int result = haveKeyframe(dive.folder, k) ? kDone : renderKeyframe(dive, k, dive.inner);
-        if (result != kDone) return result;
-        dive.progress.keyframesDone += 1;
-        showProgress(dive.progress, 0, 1);
+        const DiveResult result = haveKeyframe(dive.folder, k) ? DiveResult::done : renderKeyframe(dive, k, dive.inner);
+        if (result != DiveResult::done) return result;
+        dive.progress.report.keyframesDone += 1;
+        tellProgress(dive.progress, 0, 1);
     }
-    return kDone;
+    return DiveResult::done;
 }
 
 // Puts keyframe k into slot, from the other slot, from disk, or (when its file went missing
 // since) by rendering it.
-int loadKeyframe(Dive& dive, Picture& slot, Picture& other, std::int32_t keyframe)
+DiveResult loadKeyframe(Dive& dive, PictureSlot& slot, PictureSlot& other, std::int32_t keyframe)
 {
-    if (slot.keyframe == keyframe) return kDone;
+    if (slot.keyframe == keyframe) return DiveResult::done;
     if (other.keyframe == keyframe) {
         std::swap(slot, other);
-        return kDone;
+        return DiveResult::done;
     }
     const Clock::time_point start = Clock::now();
     slot.keyframe = -1;
     if (!readKeyframe(dive.folder, keyframe, slot.frame)) return renderKeyframe(dive, keyframe, slot);
     slot.keyframe = keyframe;
-    dive.times.reading += secondsSince(start);
-    return kDone;
+    dive.outcome->times.reading += secondsSince(start);
+    return DiveResult::done;
 }
 
-int resampledFrame(Dive& dive, std::int32_t i)
+DiveResult resampledFrame(Dive& dive, std::int32_t i)
 {
     const std::int32_t k = outerKeyframe(dive.plan, i);
     const int hasInner = k + 1 < dive.plan.keyframes;
-    int result = loadKeyframe(dive, dive.outer, dive.inner, k);
-    if (result == kDone && hasInner) result = loadKeyframe(dive, dive.inner, dive.outer, k + 1);
-    if (result != kDone) return result;
+    DiveResult result = loadKeyframe(dive, dive.outer, dive.inner, k);
+    if (result == DiveResult::done && hasInner) result = loadKeyframe(dive, dive.inner, dive.outer, k + 1);
+    if (result != DiveResult::done) return result;
     const Clock::time_point start = Clock::now();
     resampleFrame(dive.outer.frame, hasInner ? &dive.inner.frame : nullptr, depthBeyondKeyframe(dive.plan, i),
-                  dive.frame.frame, dive.options->threads);
-    dive.times.resampling += secondsSince(start);
-    return kDone;
+                  dive.frame.frame, dive.request->threads);
+    dive.outcome->times.resampling += secondsSince(start);
+    return DiveResult::done;
 }
 
-int exactFrame(Dive& dive, std::int32_t i)
+DiveResult exactFrame(Dive& dive, std::int32_t i)
 {
     dive.progress.pictureWeight = dive.progress.frameWeight;
     const DeepResult rendered =
-        renderDivePicture(dive.renderer, frameLog2(dive.plan, i), dive.frame.frame, *dive.stop, onShare, &dive.progress);
+        renderDivePicture(dive.renderer, frameLog2(dive.plan, i), dive.frame.frame, *dive.stop, pictureObserver(dive));
     dive.progress.pictureWeight = 0;
-    return resultOf(rendered);
+    return resultOf(dive, rendered);
 }
 
-int writePngFrame(const Dive& dive, std::int32_t i)
+DiveResult writePngFrame(Dive& dive, std::int32_t i)
 {
-    char path[kMaxPath], context[kMaxPath + 64];
-    if (!framePath(dive.options->outputPath, i, path, sizeof path)) {
-        return complain("the name of frame %ld is too long", long(i));
+    char path[kMaxPath];
+    if (!framePath(dive.request->outputPath, i, path, sizeof path)) {
+        return fail(dive, "the name of frame %ld is too long", long(i));
     }
-    std::snprintf(context, sizeof context, "tavelin-render: cannot write '%s'", path);
     std::uint32_t size = 0;
     unsigned char* png = encodePng(dive.frame.frame, &size);
-    if (!png) return complain("not enough memory to encode frame %ld", long(i));
-    const int saved = saveBytes(context, path, png, size);
+    if (!png) return fail(dive, "not enough memory to encode frame %ld", long(i));
+    std::string message;
+    const SaveResult saved = saveBytes(path, png, size, *dive.stop, message);
     pngFree(png);
-    return saved ? kDone : kFailed;
+    return saved == SaveResult::saved ? DiveResult::done
+           : saved == SaveResult::stopped ? DiveResult::stopped : failWith(dive, message);
 }
 
-int writeFrame(Dive& dive, std::int32_t i)
+DiveResult writeFrame(Dive& dive, std::int32_t i)
 {
     const Clock::time_point start = Clock::now();
-    int result = kDone;
-    if (dive.options->dive.output == DiveOutput::pngFrames) {
+    DiveResult result = DiveResult::done;
+    if (dive.request->output == DiveOutput::pngFrames) {
         result = writePngFrame(dive, i);
     } else if (!writeVideoFrame(dive.video, dive.frame.frame)) {
         // Ctrl+C on a terminal reaches ffmpeg too, which then ends first.
-        const char* path = dive.options->outputPath;
-        result = dive.stop->load() ? kInterrupted : complain("ffmpeg stopped taking frames of '%s'", path);
+        result = dive.stop->load() ? DiveResult::stopped
+                                   : fail(dive, "ffmpeg stopped taking frames of '%s'", dive.request->outputPath);
     }
-    dive.times.encoding += secondsSince(start);
+    dive.outcome->times.encoding += secondsSince(start);
     return result;
 }
 
-int makeFrames(Dive& dive)
+DiveResult makeFrames(Dive& dive)
 {
-    const DiveOptions& options = dive.options->dive;
     for (std::int32_t i = 0; i < dive.plan.frames; ++i) {
-        if (dive.stop->load()) return kInterrupted;
-        int result = options.exactFrames ? exactFrame(dive, i) : resampledFrame(dive, i);
-        if (result == kDone) result = writeFrame(dive, i);
-        if (result != kDone) return result;
-        dive.progress.framesDone += 1;
-        showProgress(dive.progress, 0, i + 1 == dive.plan.frames);
+        if (dive.stop->load()) return DiveResult::stopped;
+        DiveResult result = dive.request->exactFrames ? exactFrame(dive, i) : resampledFrame(dive, i);
+        if (result == DiveResult::done) result = writeFrame(dive, i);
+        if (result != DiveResult::done) return result;
+        dive.progress.report.framesDone += 1;
+        dive.outcome->times.frames = i + 1;
+        tellProgress(dive.progress, 0, i + 1 == dive.plan.frames);
     }
-    return kDone;
+    return DiveResult::done;
 }
 
-int encodeFrames(Dive& dive, const char* encoder)
+DiveResult encodeFrames(Dive& dive, const char* encoder)
 {
-    const Options& options = *dive.options;
-    const int video = options.dive.output == DiveOutput::video;
-    if (video && !startVideo(dive.video, encoder, options.outputPath, options.width, options.height, options.dive.fps,
-                             options.dive.crf)) {
-        return kFailed;
+    const DiveRequest& request = *dive.request;
+    const int video = request.output == DiveOutput::video;
+    std::string message;
+    if (video && !startVideo(dive.video, encoder, request.outputPath, request.width, request.height, request.fps,
+                             request.crf, message)) {
+        return failWith(dive, message);
     }
-    const int result = makeFrames(dive);
+    const DiveResult result = makeFrames(dive);
     if (!video) return result;
     const Clock::time_point start = Clock::now();
-    const int finished = finishVideo(dive.video, result == kDone);
-    dive.times.encoding += secondsSince(start);
-    return result != kDone ? result : finished ? kDone : kFailed;
+    const int finished = finishVideo(dive.video, result == DiveResult::done, message);
+    dive.outcome->times.encoding += secondsSince(start);
+    return result != DiveResult::done ? result : finished ? DiveResult::done : failWith(dive, message);
 }
 
-// The plan from the options, or 0 after a message on what does not fit.
-int planFromOptions(const Options& options, const DeepView& view, DivePlan& plan)
+// The plan of the request, or a failure that says what does not fit.
+DiveResult planFromRequest(Dive& dive)
 {
-    const DiveOptions& dive = options.dive;
-    const double toLog2 = diveViewLog2(view), fromLog2 = std::log2(dive.fromMagnification);
-    if (!positiveMagnification(view) || toLog2 < fromLog2) {
-        return !complain("the view's magnification %s is below the dive's start %g", magnificationText(view).c_str(),
-                         dive.fromMagnification);
+    const DiveRequest& request = *dive.request;
+    const double toLog2 = magnificationLog2(request.view.magnification), fromLog2 = request.fromLog2;
+    if (request.view.magnification.mantissa <= 0 || toLog2 < fromLog2) {
+        char start[64];
+        if (std::fabs(fromLog2) < 1000) {
+            std::snprintf(start, sizeof start, "%g", std::exp2(fromLog2));
+        } else {
+            std::snprintf(start, sizeof start, "%s", formatMagnification(magnificationFromLog2(fromLog2)).c_str());
+        }
+        return fail(dive, "the view's magnification %s is below the dive's start %s",
+                    formatMagnification(request.view.magnification).c_str(), start);
     }
-    const double frames = std::floor(dive.seconds * dive.fps + 0.5);
+    const double frames = std::floor(request.seconds * request.fps + 0.5);
     if (frames < 2 || frames > kMaxDiveFrames) {
-        return !complain("%g seconds at %ld frames per second make %.0f frames: give from 2 to %ld", dive.seconds,
-                     long(dive.fps), frames, long(kMaxDiveFrames));
+        return fail(dive, "%g seconds at %ld frames per second make %.0f frames: give from 2 to %ld", request.seconds,
+                    long(request.fps), frames, long(kMaxDiveFrames));
     }
     if (toLog2 - fromLog2 >= kMaxDiveFrames) {
-        return !complain("the dive is too deep: it would have more than %ld keyframes", long(kMaxDiveFrames));
+        return fail(dive, "the dive is too deep: it would have more than %ld keyframes", long(kMaxDiveFrames));
     }
-    plan = planDive(fromLog2, toLog2, std::int32_t(frames));
+    dive.plan = planDive(fromLog2, toLog2, std::int32_t(frames));
     const char* reason = "";
-    const double deepest = dive.exactFrames ? plan.toLog2 : keyframeLog2(plan, plan.keyframes - 1);
-    if (!diveDepthRenderable(deepest, &reason)) return !complain("the view is too deep for a dive: %s", reason);
-    if (dive.lastKeyframe >= plan.keyframes) {
-        return !complain("keyframes %ld-%ld: this dive has keyframes 0-%ld", long(dive.firstKeyframe),
-                     long(dive.lastKeyframe), long(plan.keyframes - 1));
+    const double deepest = request.exactFrames ? dive.plan.toLog2 : keyframeLog2(dive.plan, dive.plan.keyframes - 1);
+    if (!diveDepthRenderable(deepest, &reason)) return fail(dive, "the view is too deep for a dive: %s", reason);
+    if (request.lastKeyframe >= dive.plan.keyframes) {
+        return fail(dive, "keyframes %ld-%ld: this dive has keyframes 0-%ld", long(request.firstKeyframe),
+                    long(request.lastKeyframe), long(dive.plan.keyframes - 1));
     }
-    return 1;
+    return DiveResult::done;
 }
 
 // Whether the pictures of the dive can be made and written, checked before any work.
-int sizesFit(const Options& options)
+DiveResult checkSizes(Dive& dive)
 {
+    const DiveRequest& request = *dive.request;
     const char* limit = "";
-    if (options.dive.output == DiveOutput::video && (options.width % 2 || options.height % 2)) {
-        return !complain("a video in yuv420p needs an even width and height, not %ldx%ld", long(options.width),
-                     long(options.height));
+    if (request.output == DiveOutput::video && (request.width % 2 || request.height % 2)) {
+        return fail(dive, "a video in yuv420p needs an even width and height, not %ldx%ld", long(request.width),
+                    long(request.height));
     }
-    if (options.dive.output == DiveOutput::pngFrames &&
-        !pictureFitsFormat(options.width, options.height, ImageFormat::png, &limit)) {
-        return !complain("%ldx%ld is too large: %s", long(options.width), long(options.height), limit);
+    if (request.output == DiveOutput::pngFrames &&
+        !pictureFitsFormat(request.width, request.height, ImageFormat::png, &limit)) {
+        return fail(dive, "%ldx%ld is too large: %s", long(request.width), long(request.height), limit);
     }
-    if (!options.dive.exactFrames && !fitsBitmapFile(2 * options.width, 2 * options.height)) {
-        return !complain("keyframes of twice %ldx%ld are too large for a bitmap file", long(options.width),
-                     long(options.height));
+    if (!request.exactFrames && !fitsBitmapFile(2 * request.width, 2 * request.height)) {
+        return fail(dive, "keyframes of twice %ldx%ld are too large for a bitmap file", long(request.width),
+                    long(request.height));
     }
-    return 1;
+    return DiveResult::done;
 }
 
-int outputTargetWritable(const Options& options)
+// Finds out before the work whether the output (the video, or the first frame) can be written.
+DiveResult checkOutput(Dive& dive)
 {
     char first[kMaxPath];
-    if (options.dive.output == DiveOutput::video) return outputWritable(options.outputPath);
-    if (!framePath(options.outputPath, 0, first, sizeof first)) return !complain("the frames' names are too long");
-    return outputWritable(first);
+    const DiveRequest& request = *dive.request;
+    const char* path = request.outputPath;
+    if (request.output == DiveOutput::pngFrames) {
+        if (!framePath(request.outputPath, 0, first, sizeof first)) return fail(dive, "the frames' names are too long");
+        path = first;
+    }
+    char tempPath[kMaxPath];
+    FileRef file = 0;
+    ErrorCode error = platform.checkSaveTarget(path);
+    if (!error) error = platform.createTempBeside(path, tempPath, &file);
+    if (!error) {
+        platform.closeFile(file);
+        platform.removeFile(tempPath);
+        return DiveResult::done;
+    }
+    FailureNote note = {"write", path, ""};
+    platform.reportError(ownerOf(note), error);
+    return failWith(dive, note.text);
 }
 
-int openFolder(Dive& dive, const DeepView& view)
+DiveResult openFolder(Dive& dive)
 {
-    const Options& options = *dive.options;
+    const DiveRequest& request = *dive.request;
     char rest[128];
     std::snprintf(rest, sizeof rest, "\nkeyframe 0 magnification: 2^%.17g\nkeyframe size: %ldx%ld\n",
-                  dive.plan.fromLog2, long(2 * options.width), long(2 * options.height));
-    const std::string manifest = "tavelin dive keyframes\nview: " + describeDiveView(view) + rest;
-    const FolderState state = openKeyframeFolder(dive.folder, options.outputPath, 2 * options.width,
-                                                 2 * options.height, manifest);
+                  dive.plan.fromLog2, long(2 * request.width), long(2 * request.height));
+    const std::string manifest = "tavelin dive keyframes\nview: " + describeDiveView(request.view) + rest;
+    std::string message;
+    const FolderState state = openKeyframeFolder(dive.folder, request.outputPath, 2 * request.width,
+                                                 2 * request.height, manifest, message);
+    if (dive.folder.path[0]) dive.outcome->keyframesFolder = dive.folder.path;
     if (state == FolderState::otherDive) {
-        return !complain("'%s' holds keyframes of another view, size or start: remove it, or write the dive elsewhere",
-                         dive.folder.path);
+        return fail(dive, "'%s' holds keyframes of another view, size or start: remove it, or write the dive elsewhere",
+                    dive.folder.path);
     }
-    return state == FolderState::ready;
+    return state == FolderState::ready ? DiveResult::done : failWith(dive, message);
 }
 
-int allocatePictures(Dive& dive)
+DiveResult allocatePictures(Dive& dive)
 {
-    const Options& options = *dive.options;
-    const int keyframes = !options.dive.exactFrames, frames = options.dive.firstKeyframe < 0;
-    const std::int32_t width = options.width, height = options.height;
+    const DiveRequest& request = *dive.request;
+    const int keyframes = !request.exactFrames, frames = request.firstKeyframe < 0;
+    const std::int32_t width = request.width, height = request.height;
     if ((keyframes && !allocate(dive.inner, 2 * width, 2 * height)) ||
         (keyframes && frames && !allocate(dive.outer, 2 * width, 2 * height)) ||
         (frames && !allocate(dive.frame, width, height))) {
-        return !complain("not enough memory for two keyframes of %ldx%ld and a frame", long(2 * width),
-                         long(2 * height));
+        return fail(dive, "not enough memory for two keyframes of %ldx%ld and a frame", long(2 * width),
+                    long(2 * height));
     }
-    return 1;
+    return DiveResult::done;
 }
 
-// Where the time went, on standard output.
-void reportTimes(const Dive& dive)
+// Everything that can be checked before the work: the plan, the sizes, the encoder, the output.
+DiveResult check(Dive& dive, char (&encoder)[kMaxPath])
 {
-    const Times& t = dive.times;
-    const DiveOptions& settings = dive.options->dive;
-    const double seconds = secondsSince(dive.progress.start);
-    if (settings.firstKeyframe >= 0) {
-        std::printf("dive: keyframes %ld-%ld in %.1f s\n", long(settings.firstKeyframe), long(settings.lastKeyframe),
-                    seconds);
-        return;
+    const DiveRequest& request = *dive.request;
+    const int keyframesOnly = request.firstKeyframe >= 0;
+    DiveResult result = planFromRequest(dive);
+    if (result == DiveResult::done) result = checkSizes(dive);
+    if (result != DiveResult::done) return result;
+    if (request.output == DiveOutput::video && !keyframesOnly && !findVideoEncoder(encoder)) {
+        return fail(dive, "a video needs the ffmpeg program on PATH (Debian package ffmpeg); "
+                          "or write PNG frames, as frames/dive-%%05d.png");
     }
-    std::printf("dive: %ld frames in %.1f s: reference orbit %.1f s, keyframes %.1f s, reading them %.1f s, "
-                "resampling %.1f s, encoding %.1f s\n",
-                long(dive.progress.framesDone), seconds, t.orbit, t.keyframes, t.reading, t.resampling, t.encoding);
+    if (!keyframesOnly) result = checkOutput(dive);
+    return result == DiveResult::done ? allocatePictures(dive) : result;
 }
 
-int diveWithChecks(Dive& dive, const DeepView& view)
+void startProgress(Dive& dive, const ProgressObserver& observer)
 {
-    const Options& options = *dive.options;
-    const DiveOptions& settings = options.dive;
-    const int keyframesOnly = settings.firstKeyframe >= 0;
+    const DiveRequest& request = *dive.request;
+    const int keyframesOnly = request.firstKeyframe >= 0;
+    const std::int32_t keyframes = request.exactFrames ? 0
+                                   : keyframesOnly     ? request.lastKeyframe - request.firstKeyframe + 1
+                                                       : dive.plan.keyframes;
+    ProgressReport report = {0, nullptr, 0, 0, 0, keyframes, 0, keyframesOnly ? 0 : dive.plan.frames};
+    dive.progress = Progress{observer, Clock::now(), report,
+                             request.exactFrames ? kExactFrameWeight : kResampledFrameWeight, 0};
+}
+
+DiveResult diveWithChecks(Dive& dive, const ProgressObserver& observer)
+{
+    const DiveRequest& request = *dive.request;
+    const int keyframesOnly = request.firstKeyframe >= 0;
     char encoder[kMaxPath] = "";
-    if (!planFromOptions(options, view, dive.plan) || !sizesFit(options)) return kFailed;
-    if (settings.output == DiveOutput::video && !keyframesOnly && !findVideoEncoder(encoder)) {
-        return complain("a video needs the ffmpeg program on PATH (Debian package ffmpeg); "
-                        "or write PNG frames, as frames/dive-%%05d.png");
-    }
-    if ((!keyframesOnly && !outputTargetWritable(options)) || !allocatePictures(dive)) return kFailed;
-    const std::int32_t jobKeyframes = settings.lastKeyframe - settings.firstKeyframe + 1;
-    const std::int32_t keyframes = settings.exactFrames ? 0 : keyframesOnly ? jobKeyframes : dive.plan.keyframes;
-    dive.progress = Progress{!options.quiet && stderrIsTerminal(), Clock::now(), Clock::now(), keyframes, 0,
-                             keyframesOnly ? 0 : dive.plan.frames, 0,
-                             settings.exactFrames ? 0.25 : kResampledFrameWeight, 0, 0};
-    const double deepest = settings.exactFrames ? dive.plan.toLog2 : keyframeLog2(dive.plan, dive.plan.keyframes - 1);
-    if (!settings.exactFrames && !openFolder(dive, view)) return kFailed;
-    // The reference orbit counts in the bar as much as a keyframe.
+    DiveResult result = check(dive, encoder);
+    if (result != DiveResult::done) return result;
+    startProgress(dive, observer);
+    if (!request.exactFrames && (result = openFolder(dive)) != DiveResult::done) return result;
+    const double deepest = request.exactFrames ? dive.plan.toLog2 : keyframeLog2(dive.plan, dive.plan.keyframes - 1);
+    // The reference orbit counts in the progress as much as a keyframe.
     dive.progress.pictureWeight = 1;
     const DeepResult prepared =
-        prepareDiveRenderer(dive.renderer, view, deepest, options.threads, *dive.stop, onShare, &dive.progress);
+        prepareDiveRenderer(dive.renderer, request.view, deepest, request.threads, *dive.stop, pictureObserver(dive));
     dive.progress.pictureWeight = 0;
-    dive.times.orbit = secondsSince(dive.progress.start);
+    dive.outcome->times.orbit = secondsSince(dive.start);
     if (prepared == kDeepNoMemory) {
-        return complain("not enough memory for the reference orbit of limit %ld", long(view.maxIterations));
+        return fail(dive, "not enough memory for the reference orbit of limit %ld", long(request.view.maxIterations));
     }
-    if (prepared != kDeepRendered) return resultOf(prepared);
-    int result = kDone;
-    if (!settings.exactFrames) {
-        result = keyframesOnly ? renderKeyframes(dive, settings.firstKeyframe, settings.lastKeyframe)
+    if (prepared != kDeepRendered) return resultOf(dive, prepared);
+    if (!request.exactFrames) {
+        result = keyframesOnly ? renderKeyframes(dive, request.firstKeyframe, request.lastKeyframe)
                                : renderKeyframes(dive, 0, dive.plan.keyframes - 1);
     }
-    if (result == kDone && !keyframesOnly) result = encodeFrames(dive, encoder);
-    if (dive.progress.shown) std::fprintf(stderr, "\n");
-    if (result == kDone && !options.quiet) reportTimes(dive);
+    if (result == DiveResult::done && !keyframesOnly) result = encodeFrames(dive, encoder);
     return result;
 }
 
 }  // namespace
 
-int runDive(const Options& options, const DeepView& view, const std::atomic<int>& interrupted)
+DiveOutcome runDive(const DiveRequest& request, const std::atomic<int>& stop, const ProgressObserver& observer)
 {
+    DiveOutcome outcome = {DiveResult::done, "", "", {0, 0, 0, 0, 0, 0, 0}};
     Dive dive = {};
-    dive.options = &options;
-    dive.stop = &interrupted;
-    const int result = diveWithChecks(dive, view);
-    if (result != kInterrupted) return result;
-    if (dive.folder.path[0]) {
-        complain("interrupted; the keyframes done are kept in '%s' for the same command to go on from",
-                 dive.folder.path);
-    } else {
-        complain("interrupted");
-    }
-    return 128 + interrupted.load();
+    dive.request = &request;
+    dive.stop = &stop;
+    dive.outcome = &outcome;
+    dive.start = Clock::now();
+    outcome.result = diveWithChecks(dive, observer);
+    outcome.times.total = secondsSince(dive.start);
+    return outcome;
+}
+
+int framePath(const char* pattern, std::int32_t frame, char* path, std::size_t size)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    const int length = std::snprintf(path, size, pattern, int(frame));
+#pragma GCC diagnostic pop
+    return length > 0 && std::size_t(length) < size;
 }

@@ -5,21 +5,13 @@
 
 #include "core/bitmap_file.h"
 #include "core/safe_save.h"
+#include "files/picture_files.h"
 #include "platform/process.h"
+#include "platform/system.h"
 
 namespace {
 
 constexpr char kManifestName[] = "manifest.txt";
-
-struct MessageContext {
-    char text[kMaxPath + 64];
-};
-
-WindowRef contextOf(MessageContext& context, const char* action, const char* path)
-{
-    std::snprintf(context.text, sizeof context.text, "tavelin-render: cannot %s '%s'", action, path);
-    return context.text;
-}
 
 int pathIn(const KeyframeFolder& folder, const char* name, char (&path)[kMaxPath])
 {
@@ -81,19 +73,21 @@ int openKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, FileRef& f
 }  // namespace
 
 FolderState openKeyframeFolder(KeyframeFolder& folder, const char* outputPath, std::int32_t width,
-                               std::int32_t height, const std::string& manifest)
+                               std::int32_t height, const std::string& manifest, std::string& message)
 {
     folder.width = width;
     folder.height = height;
-    MessageContext context;
     const int length = std::snprintf(folder.path, sizeof folder.path, "%s.keyframes", outputPath);
     char manifestPath[kMaxPath];
     if (length <= 0 || length >= int(sizeof folder.path) || !pathIn(folder, kManifestName, manifestPath)) {
-        std::fprintf(stderr, "tavelin-render: the path '%s.keyframes' is too long\n", outputPath);
+        folder.path[0] = '\0';
+        message = std::string("the path '") + outputPath + ".keyframes' is too long";
         return FolderState::failed;
     }
     if (const ErrorCode error = makeFolder(folder.path)) {
-        platform.reportError(contextOf(context, "make the folder", folder.path), error);
+        FailureNote note = {"make the folder", folder.path, ""};
+        platform.reportError(ownerOf(note), error);
+        message = note.text;
         return FolderState::failed;
     }
     // One byte more than this manifest: a longer one differs.
@@ -104,7 +98,9 @@ FolderState openKeyframeFolder(KeyframeFolder& folder, const char* outputPath, s
         return existing == manifest ? FolderState::ready : FolderState::otherDive;
     }
     const FileBlock block = {manifest.data(), std::uint32_t(manifest.size())};
-    const int saved = saveFileSafely(contextOf(context, "write", manifestPath), manifestPath, &block, 1);
+    FailureNote note = {"write", manifestPath, ""};
+    const int saved = saveFileSafely(ownerOf(note), manifestPath, &block, 1);
+    message = note.text;
     return saved ? FolderState::ready : FolderState::failed;
 }
 
@@ -142,16 +138,13 @@ int readKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, const Fram
     return complete;
 }
 
-int writeKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, const FrameBuffer& frame)
+int writeKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, const FrameBuffer& frame,
+                  const std::atomic<int>& stop, std::string& message)
 {
     char path[kMaxPath];
-    MessageContext context;
     if (!keyframePath(folder, keyframe, path)) {
-        std::fprintf(stderr, "tavelin-render: the path of keyframe %ld in '%s' is too long\n", long(keyframe),
-                     folder.path);
+        message = "the path of keyframe " + std::to_string(keyframe) + " in '" + folder.path + "' is too long";
         return 0;
     }
-    BitmapInfo info;
-    headOf(folder, info);
-    return writeBitmapFile(contextOf(context, "write", path), path, info, frame);
+    return saveBmp(path, frame, stop, message) == SaveResult::saved;
 }

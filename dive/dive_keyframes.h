@@ -6,6 +6,7 @@
 // start from being taken.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -22,10 +23,10 @@ struct KeyframeFolder {
 enum class FolderState { ready, otherDive, failed };
 
 // Makes (or finds) the folder outputPath + ".keyframes" for keyframes of the size given that
-// show what manifest says, and writes the manifest when there is none. A failure is reported
-// on standard error.
+// show what manifest says, and writes the manifest when there is none. After a failure,
+// message says what and why.
 FolderState openKeyframeFolder(KeyframeFolder& folder, const char* outputPath, std::int32_t width,
-                               std::int32_t height, const std::string& manifest);
+                               std::int32_t height, const std::string& manifest, std::string& message);
 
 // The file of keyframe k; 0 when the path does not fit.
 int keyframePath(const KeyframeFolder& folder, std::int32_t keyframe, char (&path)[kMaxPath]);
@@ -37,5 +38,6 @@ int readKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, const Fram
 // Whether keyframe k is there, of the folder's size and complete, without reading its pixels.
 int haveKeyframe(const KeyframeFolder& folder, std::int32_t keyframe);
 
-// Saves frame as keyframe k. 1 on success; 0 after a reported failure.
-int writeKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, const FrameBuffer& frame);
+// Saves frame as keyframe k. 1 on success; 0 when stopped (stop set) or with a message.
+int writeKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, const FrameBuffer& frame,
+                  const std::atomic<int>& stop, std::string& message);

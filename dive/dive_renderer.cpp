@@ -5,14 +5,24 @@
 #include <cmath>
 #include <cstdio>
 
+namespace {
+
+void reportOrbit(double done, void* context)
+{
+    const ProgressReport report = {done, nullptr, 0, 0, 0, 0, 0, 0};
+    tell(*static_cast<ProgressObserver*>(context), report);
+}
+
+}  // namespace
+
 DeepResult prepareDiveRenderer(DiveRenderer& renderer, const DeepView& view, double deepestLog2,
-                               std::int32_t threads, const std::atomic<int>& stop, DeepProgress report,
-                               void* context)
+                               std::int32_t threads, const std::atomic<int>& stop, const ProgressObserver& observer)
 {
     renderer.view = view;
     renderer.threads = threads;
     if (deepestLog2 <= kPerturbationFromLog2 || view.maxIterations <= 0) return kDeepRendered;
-    const OrbitResult result = computeReferenceOrbit(view, deepestLog2, renderer.orbit, stop, report, context);
+    ProgressObserver watching = observer;
+    const OrbitResult result = computeReferenceOrbit(view, deepestLog2, renderer.orbit, stop, reportOrbit, &watching);
     return result == kOrbitDone ? kDeepRendered : result == kOrbitNoMemory ? kDeepNoMemory : kDeepStopped;
 }
 
@@ -23,11 +33,11 @@ int diveDepthRenderable(double deepestLog2, const char** reason)
 }
 
 DeepResult renderDivePicture(const DiveRenderer& renderer, double log2Magnification, const FrameBuffer& frame,
-                      const std::atomic<int>& stop, DeepProgress report, void* context)
+                             const std::atomic<int>& stop, const ProgressObserver& observer)
 {
     const ReferenceOrbit* orbit = renderer.orbit.values ? &renderer.orbit : nullptr;
     return renderDeepView(withMagnificationLog2(renderer.view, log2Magnification), frame, renderer.threads, stop,
-                          report, context, orbit);
+                          observer, orbit);
 }
 
 std::string describeDiveView(const DeepView& view)

@@ -21,16 +21,15 @@ struct DiveRenderer {
 // kDeepRendered when ready; kDeepStopped when stop ended it; kDeepNoMemory when the orbit does
 // not fit.
 DeepResult prepareDiveRenderer(DiveRenderer& renderer, const DeepView& view, double deepestLog2,
-                               std::int32_t threads, const std::atomic<int>& stop, DeepProgress report,
-                               void* context);
+                               std::int32_t threads, const std::atomic<int>& stop, const ProgressObserver& observer);
 
 // Whether pictures down to 2^deepestLog2 can be rendered; if not, why goes to reason.
 int diveDepthRenderable(double deepestLog2, const char** reason);
 
 // Renders the view's centre at magnification 2^log2Magnification into frame, as
-// tavelin-render renders a view, with renderDeepView's result; report gets the share done.
+// tavelin-render renders a view, with renderDeepView's result; observer is told the share done.
 DeepResult renderDivePicture(const DiveRenderer& renderer, double log2Magnification, const FrameBuffer& frame,
-                      const std::atomic<int>& stop, DeepProgress report, void* context);
+                             const std::atomic<int>& stop, const ProgressObserver& observer);
 
 // One line that tells apart every view whose pictures differ at the same magnification:
 // centre, limit and colours. Kept with the keyframes, so that keyframes of another view are

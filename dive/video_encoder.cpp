@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "render_cli/dive_options.h"
+#include "files/file_names.h"
 #include "platform/process.h"
-#include "render_cli/options.h"
+#include "platform/system.h"
 
 namespace {
 
@@ -35,11 +35,12 @@ std::string commandLine(const char* program, const char* path, const char* tempP
     return line;
 }
 
-// The owner of a report: the start of its message line.
-WindowRef writeContext(char (&text)[kMaxPath + 64], const char* path)
+// The system's failure to write path, as a message.
+std::string writeFailure(const char* path, ErrorCode error)
 {
-    std::snprintf(text, sizeof text, "tavelin-render: cannot write '%s'", path);
-    return text;
+    FailureNote note = {"write", path, ""};
+    platform.reportError(ownerOf(note), error);
+    return note.text;
 }
 
 }  // namespace
@@ -50,16 +51,15 @@ int findVideoEncoder(char (&program)[kMaxPath])
 }
 
 int startVideo(VideoEncoder& encoder, const char* program, const char* outputPath, std::int32_t width,
-               std::int32_t height, std::int32_t fps, std::int32_t crf)
+               std::int32_t height, std::int32_t fps, std::int32_t crf, std::string& message)
 {
     encoder.outputPath = outputPath;
     encoder.row.assign(std::size_t(width) * kBytesPerPixel, 0);
     FileRef file = 0;
     ErrorCode error = platform.checkSaveTarget(outputPath);
     if (!error) error = platform.createTempBeside(outputPath, encoder.tempPath, &file);
-    char context[kMaxPath + 64];
     if (error) {
-        platform.reportError(writeContext(context, outputPath), error);
+        message = writeFailure(outputPath, error);
         return 0;
     }
     platform.closeFile(file);
@@ -67,7 +67,7 @@ int startVideo(VideoEncoder& encoder, const char* program, const char* outputPat
     encoder.pipe = openPipeTo(commandLine(program, outputPath, encoder.tempPath, width, height, fps, crf));
     if (encoder.pipe) return 1;
     platform.removeFile(encoder.tempPath);
-    std::fprintf(stderr, "tavelin-render: cannot start '%s'\n", program);
+    message = std::string("cannot start '") + program + "'";
     return 0;
 }
 
@@ -85,15 +85,14 @@ int writeVideoFrame(VideoEncoder& encoder, const FrameBuffer& frame)
     return 1;
 }
 
-int finishVideo(VideoEncoder& encoder, int complete)
+int finishVideo(VideoEncoder& encoder, int complete, std::string& message)
 {
     const int encoded = closePipe(encoder.pipe);
     encoder.pipe = nullptr;
     const ErrorCode error = complete && encoded ? platform.replaceFile(encoder.tempPath, encoder.outputPath) : 0;
     if (complete && encoded && !error) return 1;
     platform.removeFile(encoder.tempPath);
-    char context[kMaxPath + 64];
-    if (error) platform.reportError(writeContext(context, encoder.outputPath), error);
-    if (complete && !encoded) std::fprintf(stderr, "tavelin-render: ffmpeg could not make '%s'\n", encoder.outputPath);
+    if (error) message = writeFailure(encoder.outputPath, error);
+    if (complete && !encoded) message = std::string("ffmpeg could not make '") + encoder.outputPath + "'";
     return 0;
 }

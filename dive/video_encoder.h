@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "core/frame_buffer.h"
@@ -22,14 +23,14 @@ struct VideoEncoder {
 int findVideoEncoder(char (&program)[kMaxPath]);
 
 // Starts program encoding width x height frames at fps into outputPath, with quality crf (-1:
-// a default for the codec). 1 on success; 0 after a message on standard error.
+// a default for the codec). 1 on success; 0 with a message.
 int startVideo(VideoEncoder& encoder, const char* program, const char* outputPath, std::int32_t width,
-               std::int32_t height, std::int32_t fps, std::int32_t crf);
+               std::int32_t height, std::int32_t fps, std::int32_t crf, std::string& message);
 
 // Sends one frame (bottom row first, blue-green-red). 1 on success; 0 when ffmpeg no longer
 // takes frames.
 int writeVideoFrame(VideoEncoder& encoder, const FrameBuffer& frame);
 
 // Ends the video: with complete set, waits for ffmpeg and puts the video in place (1 on
-// success, 0 after a message); otherwise removes what ffmpeg wrote (0).
-int finishVideo(VideoEncoder& encoder, int complete);
+// success, 0 with a message); otherwise removes what ffmpeg wrote (0).
+int finishVideo(VideoEncoder& encoder, int complete, std::string& message);

@@ -1,11 +1,17 @@
 #include "files/picture_files.h"
 
+#include <chrono>
 #include <climits>
+#include <cstring>
+#include <exception>
+#include <memory>
 #include <new>
+#include <thread>
 
 #include "core/bitmap_file.h"
 #include "core/safe_save.h"
 #include "files/png_memory.h"
+#include "platform/system.h"
 
 #include <stb_image_write.h>
 
@@ -63,15 +69,138 @@ unsigned char* encodePng(const FrameBuffer& frame, std::uint32_t* size)
     return png;
 }
 
-int saveBmp(WindowRef owner, const char* path, const FrameBuffer& frame)
+namespace {
+
+// Writes go in pieces of at most this size, so that a stop ends a save within one of them.
+constexpr std::uint32_t kPieceBytes = 4u << 20;
+
+struct Contents {
+    const unsigned char* head;  // written first: a bitmap's headers, or nothing
+    std::uint32_t headSize;
+    const unsigned char* rows;  // then `count` rows of rowBytes, each followed by `padding` zeros
+    std::uint32_t rowBytes, padding, count;
+    const std::atomic<int>* stop;
+};
+
+void writeContents(SaveWriter& writer, const void* context)
 {
-    BitmapInfo info;
-    describeFrameBuffer(info, frame.width, frame.height);
-    return writeBitmapFile(owner, path, info, frame);
+    const Contents& c = *static_cast<const Contents*>(context);
+    static const unsigned char zeros[4] = {0, 0, 0, 0};
+    writePiece(writer, c.head, c.headSize);
+    // Whole rows per piece, or pieces of one long row.
+    const std::uint32_t perPiece = c.rowBytes >= kPieceBytes ? 1 : kPieceBytes / c.rowBytes;
+    for (std::uint32_t r = 0; r < c.count && !writer.error; r += perPiece) {
+        if (c.stop->load()) writer.error = platform.cancelled;
+        const std::uint32_t rows = c.count - r < perPiece ? c.count - r : perPiece;
+        const unsigned char* first = c.rows + std::size_t(r) * c.rowBytes;
+        if (c.padding == 0) {
+            for (std::uint32_t done = 0; done < rows * c.rowBytes; done += kPieceBytes) {
+                const std::uint32_t left = rows * c.rowBytes - done;
+                writePiece(writer, first + done, left < kPieceBytes ? left : kPieceBytes);
+            }
+            continue;
+        }
+        for (std::uint32_t i = 0; i < rows; ++i) {
+            writePiece(writer, first + std::size_t(i) * c.rowBytes, c.rowBytes);
+            writePiece(writer, zeros, c.padding);
+        }
+    }
 }
 
-int saveBytes(WindowRef owner, const char* path, const unsigned char* bytes, std::uint32_t size)
+SaveResult save(const char* path, const Contents& contents, std::string& message)
 {
-    const FileBlock block = {bytes, size};
-    return saveFileSafely(owner, path, &block, 1);
+    FailureNote note = {"write", path, ""};
+    if (saveFileWith(ownerOf(note), path, writeContents, &contents)) return SaveResult::saved;
+    if (contents.stop->load()) return SaveResult::stopped;
+    message = note.text;
+    return SaveResult::failed;
+}
+
+// The encoder's result, shared with its thread: whichever of the two lets go last frees it.
+struct Encoding {
+    enum { running, finished, abandoned };
+    std::atomic<int> state{running};
+    unsigned char* png = nullptr;
+    std::uint32_t size = 0;
+};
+
+// Encodes on a thread of its own, or on this one where no thread can be had. Null after a
+// stop (the encoder is left to finish and free its file) or when memory ran out.
+unsigned char* encodeWatched(const FrameBuffer& frame, const std::shared_ptr<std::uint8_t[]>& memory,
+                             const std::atomic<int>& stop, const ProgressObserver& observer, std::uint32_t& size,
+                             int& stopped)
+{
+    const std::shared_ptr<Encoding> encoding = std::make_shared<Encoding>();
+    // The thread holds the frame's memory too, which a stop would otherwise free under it.
+    const auto encode = [encoding, frame, memory] {
+        encoding->png = encodePng(frame, &encoding->size);
+        if (encoding->state.exchange(Encoding::finished) == Encoding::abandoned) pngFree(encoding->png);
+    };
+    std::thread encoder;
+    try {
+        encoder = std::thread(encode);
+    } catch (const std::exception&) {
+        encode();
+    }
+    const ProgressReport phase = {-1.0, "encoding the PNG file", 0, 0, 0, 0, 0, 0};
+    for (int turn = 0; encoding->state.load() == Encoding::running; ++turn) {
+        if (stop.load() && encoding->state.exchange(Encoding::abandoned) == Encoding::running) {
+            encoder.detach();
+            stopped = 1;
+            return nullptr;
+        }
+        if (turn % 5 == 0) tell(observer, phase);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (encoder.joinable()) encoder.join();
+    size = encoding->size;
+    return encoding->png;
+}
+
+}  // namespace
+
+SaveResult saveBytes(const char* path, const unsigned char* bytes, std::uint32_t size, const std::atomic<int>& stop,
+                     std::string& message)
+{
+    const Contents contents = {nullptr, 0, bytes, size ? size : 1, 0, size ? 1u : 0u, &stop};
+    return save(path, contents, message);
+}
+
+SaveResult saveBmp(const char* path, const FrameBuffer& frame, const std::atomic<int>& stop, std::string& message)
+{
+    unsigned char head[kBitmapHeaderBytes];
+    BitmapInfo info;
+    describeFrameBuffer(info, frame.width, frame.height);
+    const std::uint32_t pixelBytes = std::uint32_t(frame.width) * kBytesPerPixel;
+    const std::uint32_t padding = (4 - pixelBytes % 4) % 4;
+    BitmapFileHeader file;
+    std::memset(&file, 0, sizeof file);
+    file.bfType = 0x4D42;  // "BM"
+    file.bfSize = kBitmapHeaderBytes + (pixelBytes + padding) * std::uint32_t(frame.height);
+    file.bfOffBits = kBitmapHeaderBytes;
+    std::memcpy(head, &file, sizeof file);
+    std::memcpy(head + sizeof file, &info, sizeof info);
+    const Contents contents = {head, kBitmapHeaderBytes, frame.bits, pixelBytes, padding, std::uint32_t(frame.height),
+                               &stop};
+    return save(path, contents, message);
+}
+
+SaveResult savePicture(const char* path, ImageFormat format, const FrameBuffer& frame,
+                       const std::shared_ptr<std::uint8_t[]>& memory, const std::atomic<int>& stop,
+                       const ProgressObserver& observer, std::string& message)
+{
+    if (format == ImageFormat::bmp) return saveBmp(path, frame, stop, message);
+    std::uint32_t size = 0;
+    int stopped = 0;
+    unsigned char* png = encodeWatched(frame, memory, stop, observer, size, stopped);
+    if (stopped) return SaveResult::stopped;
+    if (!png) {
+        FailureNote note = {"write", path, ""};
+        platform.reportError(ownerOf(note), platform.outOfMemory);
+        message = note.text;
+        return SaveResult::failed;
+    }
+    const SaveResult saved = saveBytes(path, png, size, stop, message);
+    pngFree(png);
+    return saved;
 }

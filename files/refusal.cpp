@@ -2,12 +2,36 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
-int refuse(char* error, std::size_t size, const char* format, ...)
+int refuse(std::string& reason, const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(error, size, format, arguments);
+    va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, arguments);
     va_end(arguments);
+    reason.assign(length > 0 ? std::size_t(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(&reason[0], std::size_t(length) + 1, format, again);
+    va_end(again);
     return 0;
+}
+
+std::string shownText(const char* text, std::size_t most)
+{
+    std::string shown;
+    std::size_t i = 0;
+    for (; text[i] && i < most; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            shown += char(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", unsigned(c));
+            shown += escaped;
+        }
+    }
+    if (text[i]) shown += "...";
+    return shown;
 }

@@ -52,7 +52,7 @@ int parseColors(const char* text, ColorRef (&colors)[4])
 
 }  // namespace
 
-int setDeepField(DeepView& view, DeepField field, const char* text, char (&error)[kViewErrorSize])
+int setDeepField(DeepView& view, DeepField field, const char* text, std::string& reason)
 {
     const char* name = kDeepFieldNames[field];
     Decimal decimal;
@@ -60,8 +60,8 @@ int setDeepField(DeepView& view, DeepField field, const char* text, char (&error
     case kCenterX:
     case kCenterY:
         if (!parseDecimal(text, decimal)) {
-            return refuse(error, sizeof error, "bad %s '%.40s': give a decimal number of at most %lu characters, exponent at most %ld",
-                        name, text, static_cast<unsigned long>(kMaxDecimalLength), long(kMaxDecimalExponent));
+            return refuse(reason, "bad %s '%s': give a decimal number of at most %lu characters, exponent at most %ld",
+                        name, shownText(text).c_str(), static_cast<unsigned long>(kMaxDecimalLength), long(kMaxDecimalExponent));
         }
         (field == kCenterX ? view.centerX : view.centerY) = text;
         return 1;
@@ -69,20 +69,20 @@ int setDeepField(DeepView& view, DeepField field, const char* text, char (&error
         Magnification magnification;
         if (!parseMagnification(text, magnification) || magnification.mantissa == 0.0 ||
             std::fabs(magnificationLog2(magnification)) > kDeepestMagnificationLog10 * double(kLog2Of10)) {
-            return refuse(error, sizeof error, "bad magnification '%.40s': give a non-zero decimal number, at most 1e%.0f in size",
-                        text, kDeepestMagnificationLog10);
+            return refuse(reason, "bad magnification '%s': give a non-zero decimal number, at most 1e%.0f in size",
+                        shownText(text).c_str(), kDeepestMagnificationLog10);
         }
         view.magnification = magnification;
         return 1;
     }
     case kLimit:
         if (!parseLimit(text, view.maxIterations)) {
-            return refuse(error, sizeof error, "bad limit '%.40s': give a whole number from 1 to %ld", text, long(INT32_MAX));
+            return refuse(reason, "bad limit '%s': give a whole number from 1 to %ld", shownText(text).c_str(), long(INT32_MAX));
         }
         return 1;
     default:
         if (!parseColors(text, view.colors)) {
-            return refuse(error, sizeof error, "bad colors '%.40s': give 0xRRGGBB,0xRRGGBB,0xRRGGBB", text);
+            return refuse(reason, "bad colors '%s': give 0xRRGGBB,0xRRGGBB,0xRRGGBB", shownText(text).c_str());
         }
         return 1;
     }

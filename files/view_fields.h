@@ -2,20 +2,18 @@
 // has a name and a text, read strictly and written back so that it reads the same.
 #pragma once
 
-#include "core/platform.h"
+#include <string>
+
 #include "deep/deep_view.h"
 
 enum DeepField { kCenterX, kCenterY, kMagnificationField, kLimit, kColors, kDeepFieldCount };
 extern const char* const kDeepFieldNames[kDeepFieldCount];  // "center-x", ..., "colors"
 
-// A message holds a whole path and a reason.
-constexpr int kViewErrorSize = kMaxPath + 200;
-
 // Sets one field from its text: centre texts must be decimal numbers, the magnification a
 // non-zero one up to 1e4900 in size, the limit a whole number from 1 to 2^31 - 1, the colours
 // three or four 0xRRGGBB values separated by commas. 1 on success; 0 with a one-line reason
-// in error and the view unchanged.
-int setDeepField(DeepView& view, DeepField field, const char* text, char (&error)[kViewErrorSize]);
+// and the view unchanged.
+int setDeepField(DeepView& view, DeepField field, const char* text, std::string& reason);
 
 // The text of one field of view, as setDeepField reads it back.
 std::string deepFieldText(const DeepView& view, DeepField field);

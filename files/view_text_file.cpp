@@ -6,6 +6,8 @@
 #include <new>
 
 #include "core/safe_save.h"
+#include "files/refusal.h"
+#include "platform/system.h"
 
 namespace {
 
@@ -33,7 +35,7 @@ std::string trimmed(const char* begin, const char* end)
 }
 
 // One line of a view text into view; 1 for a field, comment or blank line.
-int parseLine(const std::string& line, DeepView& view, char (&error)[kViewErrorSize])
+int parseLine(const std::string& line, DeepView& view, std::string& reason)
 {
     if (line.empty() || line[0] == '#') return 1;
     const std::size_t equals = line.find('=');
@@ -41,13 +43,14 @@ int parseLine(const std::string& line, DeepView& view, char (&error)[kViewErrorS
     const std::string name = trimmed(line.data(), line.data() + equals);
     const std::string value = trimmed(line.data() + equals + 1, line.data() + line.size());
     for (int field = 0; field < kDeepFieldCount; ++field) {
-        if (name == kDeepFieldNames[field]) return setDeepField(view, DeepField(field), value.c_str(), error);
+        if (name == kDeepFieldNames[field]) return setDeepField(view, DeepField(field), value.c_str(), reason);
     }
     return 0;
 }
 
-int readBytes(WindowRef owner, const char* path, std::string& bytes)
+int readBytes(const char* path, std::string& bytes, std::string& message)
 {
+    FailureNote note = {"read", path, ""};
     FileRef file = 0;
     ErrorCode error = platform.openForReading(path, &file);
     if (!error) {
@@ -57,7 +60,8 @@ int readBytes(WindowRef owner, const char* path, std::string& bytes)
         bytes.resize(done);
         platform.closeFile(file);
     }
-    if (error) platform.reportError(owner, error);
+    if (error) platform.reportError(ownerOf(note), error);
+    message = note.text;
     return !error;
 }
 
@@ -72,18 +76,17 @@ std::string viewText(const DeepView& view)
     return text;
 }
 
-int parseViewText(const char* text, std::size_t size, DeepView& view, char (&error)[kViewErrorSize])
+int parseViewText(const char* text, std::size_t size, DeepView& view, std::string& error)
 {
     DeepView parsed = view;
     int lineNumber = 1;
     for (const char* line = text; line < text + size; ++lineNumber) {
         const char* end = static_cast<const char*>(std::memchr(line, '\n', std::size_t(text + size - line)));
         if (!end) end = text + size;
-        char reason[kViewErrorSize] = "";
+        std::string reason;
         if (!parseLine(trimmed(line, end), parsed, reason)) {
-            if (!reason[0]) std::snprintf(reason, sizeof reason, "give name = value");
-            std::snprintf(error, sizeof error, "line %d: %s", lineNumber, reason);
-            return 0;
+            if (reason.empty()) reason = "give name = value";
+            return refuse(error, "line %d: %s", lineNumber, reason.c_str());
         }
         line = end + 1;
     }
@@ -91,32 +94,25 @@ int parseViewText(const char* text, std::size_t size, DeepView& view, char (&err
     return 1;
 }
 
-int readViewFile(WindowRef owner, const char* path, DeepView& view, char (&error)[kViewErrorSize])
+int readViewFile(const char* path, DeepView& view, std::string& error)
 {
-    error[0] = '\0';
     std::string bytes;
-    if (!readBytes(owner, path, bytes)) return 0;
-    if (bytes.size() > kMaxViewFileSize) {
-        std::snprintf(error, sizeof error, "'%s' is too large for a view file", path);
-        return 0;
-    }
+    if (!readBytes(path, bytes, error)) return 0;
+    if (bytes.size() > kMaxViewFileSize) return refuse(error, "'%s' is too large for a view file", path);
     DeepView parsed = deepViewOf(kInitialViewParams);
     if (isText(bytes.data(), bytes.size())) {
-        char reason[kViewErrorSize];
+        std::string reason;
         if (!parseViewText(bytes.data(), bytes.size(), parsed, reason)) {
-            // A reason is a short line; the path before it is whole up to kMaxPath.
-            std::snprintf(error, sizeof error, "'%s', %.190s", path, reason);
-            return 0;
+            return refuse(error, "'%s', %s", path, reason.c_str());
         }
     } else {
         // A short parameter file replaces only the bytes it has, as the window program's Open.
         ViewParams params = kInitialViewParams;
         std::memcpy(&params, bytes.data(), bytes.size() < sizeof params ? bytes.size() : sizeof params);
         if (!isDrawableView(params)) {
-            std::snprintf(error, sizeof error, "'%s' holds a view that cannot be drawn: the magnification "
-                          "must be a non-zero number whose picture width, 6 / magnification, is finite, and the "
-                          "centre finite numbers", path);
-            return 0;
+            return refuse(error, "'%s' holds a view that cannot be drawn: the magnification must be a non-zero "
+                          "number whose picture width, 6 / magnification, is finite, and the centre finite numbers",
+                          path);
         }
         parsed = deepViewOf(params);
     }
@@ -124,9 +120,12 @@ int readViewFile(WindowRef owner, const char* path, DeepView& view, char (&error
     return 1;
 }
 
-int writeViewTextFile(WindowRef owner, const char* path, const DeepView& view)
+int writeViewTextFile(const char* path, const DeepView& view, std::string& message)
 {
     const std::string text = viewText(view);
     const FileBlock block = {text.data(), std::uint32_t(text.size())};
-    return saveFileSafely(owner, path, &block, 1);
+    FailureNote note = {"write", path, ""};
+    const int saved = saveFileSafely(ownerOf(note), path, &block, 1);
+    message = note.text;
+    return saved;
 }

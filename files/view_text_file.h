@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <string>
 
-#include "core/platform.h"
 #include "deep/deep_view.h"
 #include "files/view_fields.h"
 
@@ -14,13 +13,13 @@
 std::string viewText(const DeepView& view);
 
 // Sets the fields of view that text names; the others stay. 1 on success; 0 with a one-line
-// reason in error (naming the line) and view unchanged.
-int parseViewText(const char* text, std::size_t size, DeepView& view, char (&error)[kViewErrorSize]);
+// reason (naming the line) and view unchanged.
+int parseViewText(const char* text, std::size_t size, DeepView& view, std::string& reason);
 
 // Reads path, a parameter file or a view text file (told apart by their bytes: a text holds
 // printable characters only, a parameter file never does), over the initial view. 1 on
-// success; 0 after a system error reported for owner (error empty) or with a reason in error.
-int readViewFile(WindowRef owner, const char* path, DeepView& view, char (&error)[kViewErrorSize]);
+// success; 0 with a one-line message.
+int readViewFile(const char* path, DeepView& view, std::string& message);
 
-// Writes the view text of view to path by the safe save; 1 on success, 0 after a reported failure.
-int writeViewTextFile(WindowRef owner, const char* path, const DeepView& view);
+// Writes the view text of view to path by the safe save; 1 on success, 0 with a message.
+int writeViewTextFile(const char* path, const DeepView& view, std::string& message);

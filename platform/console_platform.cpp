@@ -1,6 +1,6 @@
 // The platform of the console programs (the render tool, the tests and the benchmarks): an
-// error is a line on standard error, and there is no window to repaint. The owner of a report
-// is the text that begins its line, or nothing.
+// error is noted for its owner (a FailureNote) or, without one, is a line on standard error;
+// there is no window to repaint.
 #include <cstdio>
 
 #include "platform/system.h"
@@ -12,7 +12,9 @@ void reportOnConsole(WindowRef owner, ErrorCode code)
     char text[256];
     systemErrorText(code, text, sizeof text);
     if (owner) {
-        std::fprintf(stderr, "%s: %s\n", static_cast<const char*>(owner), text);
+        FailureNote& note = *static_cast<FailureNote*>(owner);
+        // The first failure is the one that says why; a later one comes of it.
+        if (note.text.empty()) note.text = std::string("cannot ") + note.action + " '" + note.path + "': " + text;
     } else {
         std::fprintf(stderr, "%s\n", text);
     }

@@ -1,11 +1,12 @@
 #include "render_cli/options.h"
 
-#include <cctype>
-#include <cstdio>
-#include <cstdlib>
+#include <cmath>
 #include <cstring>
 #include <thread>
 
+#include "deep/decimal.h"
+#include "dive/dive_plan.h"
+#include "files/file_names.h"
 #include "files/refusal.h"
 
 const char kUsage[] =
@@ -27,34 +28,121 @@ const char kUsage[] =
     "                      its width spans 6 / magnification, and pixels are square\n"
     "  --threads N         render with N threads (default: one per processor core)\n"
     "  --quiet             no progress bar\n"
-    "  -h, --help          this text\n";
+    "  -h, --help          this text\n"
+    "\n"
+    "       tavelin-render [VIEW] [--center-x RE ...] --dive SECONDS\n"
+    "                      -o OUT.mp4|OUT.mkv|OUT.webm|frames/dive-%05d.png [--fps N]\n"
+    "                      [--from-magnification M] [--exact-frames] [--crf N] [--keyframes A-B]\n"
+    "                      [--size WxH] [--threads N] [--quiet]\n"
+    "\n"
+    "Makes a zoom video from magnification 1 down to the view, centred on it: a video through the\n"
+    "ffmpeg program on PATH, or numbered PNG frames. Keyframes, one per factor of 2 at twice the\n"
+    "frame size, are kept in OUT.keyframes/, so that the same command goes on after Ctrl+C.\n"
+    "  --dive SECONDS      the video's length\n"
+    "  --fps N             frames per second (default 30)\n"
+    "  --from-magnification M  the first frame's magnification (default 1)\n"
+    "  --exact-frames      render every frame instead of resampling the keyframes\n"
+    "  --crf N             the encoder's quality, lower is better (default 20 for H.264, 31 for VP9)\n"
+    "  --keyframes A-B     render only keyframes A to B (from 0) and end: for one job of many\n";
 
 namespace {
 
 constexpr std::int32_t kMaxSide = 1000000;
 constexpr std::int32_t kMaxThreads = 1024;
+constexpr std::int32_t kMaxFps = 1000;
+constexpr std::int32_t kMaxCrf = 63;  // VP9's scale
+constexpr std::int32_t kMaxH264Crf = 51;
 
-// A whole decimal number from 1 to max, and nothing after it.
-int parseCount(const char* text, const char* end, std::int32_t max, std::int32_t& value)
+int readWhole(const char* text, std::int32_t low, std::int32_t high, std::int32_t& value)
 {
-    if (text == end || !std::isdigit(static_cast<unsigned char>(*text))) return 0;
-    long long number = 0;
-    for (const char* p = text; p != end; ++p) {
-        if (!std::isdigit(static_cast<unsigned char>(*p))) return 0;
-        number = number * 10 + (*p - '0');
-        if (number > max) return 0;
-    }
-    if (number < 1) return 0;
-    value = static_cast<std::int32_t>(number);
+    std::int64_t number = 0;
+    if (!parseWholeNumber(text, low, high, number)) return 0;
+    value = std::int32_t(number);
     return 1;
 }
 
-int parseSize(const char* text, Options& options)
+// Two whole numbers around a separator, each from low to high.
+int readPair(const char* text, const char* separators, std::int32_t low, std::int32_t high, std::int32_t& first,
+             std::int32_t& second)
 {
-    const char* x = std::strpbrk(text, "xX");
-    return x && parseCount(text, x, kMaxSide, options.width) &&
-           parseCount(x + 1, x + std::strlen(x), kMaxSide, options.height);
+    const char* split = std::strpbrk(text, separators);
+    if (!split) return 0;
+    const std::string left(text, split);
+    return readWhole(left.c_str(), low, high, first) && readWhole(split + 1, low, high, second);
 }
+
+int readSize(Options& o, const char* value, std::string& reason)
+{
+    if (readPair(value, "xX", 1, kMaxSide, o.width, o.height)) return 1;
+    return refuse(reason, "bad size '%s': give WxH, each from 1 to %ld", shownText(value).c_str(), long(kMaxSide));
+}
+
+int readThreads(Options& o, const char* value, std::string& reason)
+{
+    if (readWhole(value, 1, kMaxThreads, o.threads)) return 1;
+    return refuse(reason, "bad thread count '%s': give a number from 1 to %ld", shownText(value).c_str(),
+                  long(kMaxThreads));
+}
+
+int readSeconds(Options& o, const char* value, std::string& reason)
+{
+    if (parsePositiveNumber(value, o.seconds)) return 1;
+    return refuse(reason, "bad dive length '%s': give seconds above 0", shownText(value).c_str());
+}
+
+int readFps(Options& o, const char* value, std::string& reason)
+{
+    if (readWhole(value, 1, kMaxFps, o.fps)) return 1;
+    return refuse(reason, "bad frame rate '%s': give a number from 1 to 1000", shownText(value).c_str());
+}
+
+// The start of a dive is a magnification like the view's: any depth.
+int readFrom(Options& o, const char* value, std::string& reason)
+{
+    Magnification from;
+    if (parseMagnification(value, from) && from.mantissa > 0) {
+        o.fromLog2 = magnificationLog2(from);
+        return 1;
+    }
+    return refuse(reason, "bad magnification '%s': give a number above 0", shownText(value).c_str());
+}
+
+int readCrf(Options& o, const char* value, std::string& reason)
+{
+    if (readWhole(value, 0, kMaxCrf, o.crf)) return 1;
+    return refuse(reason, "bad quality '%s': give a crf from 0 to 63", shownText(value).c_str());
+}
+
+int readKeyframes(Options& o, const char* value, std::string& reason)
+{
+    if (readPair(value, "-", 0, kMaxDiveFrames, o.firstKeyframe, o.lastKeyframe) && o.firstKeyframe <= o.lastKeyframe) {
+        return 1;
+    }
+    return refuse(reason, "bad keyframe range '%s': give A-B with A <= B", shownText(value).c_str());
+}
+
+// An option is a flag, a file name, or a value that its reader checks.
+struct Option {
+    const char* name;
+    const char* shortName;
+    int Options::*flag;
+    const char* Options::*path;
+    int (*read)(Options& options, const char* value, std::string& reason);
+};
+
+const Option kOptions[] = {
+    {"--output", "-o", nullptr, &Options::outputPath, nullptr},
+    {"--save-view", nullptr, nullptr, &Options::saveViewPath, nullptr},
+    {"--size", nullptr, nullptr, nullptr, readSize},
+    {"--threads", nullptr, nullptr, nullptr, readThreads},
+    {"--quiet", nullptr, &Options::quiet, nullptr, nullptr},
+    {"--dive", nullptr, nullptr, nullptr, readSeconds},
+    {"--fps", nullptr, nullptr, nullptr, readFps},
+    {"--from-magnification", nullptr, nullptr, nullptr, readFrom},
+    {"--exact-frames", nullptr, &Options::exactFrames, nullptr, nullptr},
+    {"--crf", nullptr, nullptr, nullptr, readCrf},
+    {"--keyframes", nullptr, nullptr, nullptr, readKeyframes},
+};
 
 std::int32_t defaultThreads()
 {
@@ -62,77 +150,115 @@ std::int32_t defaultThreads()
     return cores == 0 ? 1 : cores > unsigned(kMaxThreads) ? kMaxThreads : std::int32_t(cores);
 }
 
-// The view field that an option names, or -1.
-int fieldOption(const char* name)
+// The view field that an option names (--center-x ...), or -1.
+int fieldOption(const char* arg)
 {
     for (int field = 0; field < kDeepFieldCount; ++field) {
-        if (!std::strcmp(name, kDeepFieldNames[field])) return field;
+        if (arg[0] == '-' && arg[1] == '-' && !std::strcmp(arg + 2, kDeepFieldNames[field])) return field;
     }
     return -1;
 }
 
+const Option* optionNamed(const char* arg)
+{
+    for (const Option& option : kOptions) {
+        if (!std::strcmp(arg, option.name) || (option.shortName && !std::strcmp(arg, option.shortName))) return &option;
+    }
+    return nullptr;
+}
+
+// Reads argv[i] and its value, if it takes one; the arguments it took, or 0 with a reason.
+int readArgument(int argc, char** argv, int i, Options& options, std::string& reason)
+{
+    const char* arg = argv[i];
+    const int hasValue = i + 1 < argc;
+    if (const int field = fieldOption(arg); field >= 0) {
+        if (!hasValue) return refuse(reason, "%s needs a value", arg);
+        options.fieldTexts[field] = argv[i + 1];
+        return 2;
+    }
+    if (const Option* option = optionNamed(arg)) {
+        if (option->flag) {
+            options.*option->flag = 1;
+            return 1;
+        }
+        if (option->path) {
+            if (!hasValue) return refuse(reason, "%s needs a file name", arg);
+            options.*option->path = argv[i + 1];
+            return 2;
+        }
+        return option->read(options, hasValue ? argv[i + 1] : "", reason) ? 2 : 0;
+    }
+    if (arg[0] == '-' && arg[1] != '\0') return refuse(reason, "unknown option '%s' (see --help)", shownText(arg).c_str());
+    if (options.viewPath) return refuse(reason, "one view file only: '%s' is one too many", arg);
+    options.viewPath = arg;
+    return 1;
+}
+
+// Exactly one number in the name, written %d or %0Nd, and no other per-cent sign.
+int isFramePattern(const char* path)
+{
+    const char* percent = std::strchr(path, '%');
+    if (!percent || std::strchr(percent + 1, '%') || !nameEndsWith(path, ".png")) return 0;
+    const char* p = percent + 1;
+    if (*p == '0') {
+        ++p;
+        if (*p < '1' || *p > '9') return 0;
+        ++p;
+    }
+    return *p == 'd';
+}
+
+int isDive(const Options& o)
+{
+    return o.seconds > 0;
+}
+
+// Whether the dive's options go together and, for a dive, what the output is.
+int finishDive(Options& o, std::string& reason)
+{
+    const int diveOptions = o.exactFrames || o.fps != 30 || o.fromLog2 != 0 || o.crf >= 0 || o.firstKeyframe >= 0;
+    if (!isDive(o)) return diveOptions ? refuse(reason, "dive options need --dive SECONDS") : 1;
+    if (o.exactFrames && o.firstKeyframe >= 0) return refuse(reason, "--keyframes and --exact-frames do not go together");
+    const char* out = o.outputPath;
+    if (nameEndsWith(out, ".mp4") || nameEndsWith(out, ".mkv") || nameEndsWith(out, ".webm")) {
+        o.diveOutput = DiveOutput::video;
+        if (o.crf > kMaxH264Crf && !nameEndsWith(out, ".webm")) {
+            return refuse(reason, "bad quality %ld: H.264 takes a crf from 0 to 51", long(o.crf));
+        }
+    } else if (isFramePattern(out)) {
+        o.diveOutput = DiveOutput::pngFrames;
+    } else {
+        return refuse(reason, "dive output '%s' must be a frame pattern with one number (frames/dive-%%05d.png) or "
+                      "a .mp4, .mkv or .webm video", out);
+    }
+    return 1;
+}
+
 }  // namespace
 
-int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionErrorSize])
+int parseOptions(int argc, char** argv, Options& options, std::string& reason)
 {
-    options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0, kNoDive};
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        const int hasValue = i + 1 < argc;
-        if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {
+    options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0,
+                      0, 30, 0, 0, -1, -1, -1, DiveOutput::video};
+    for (int i = 1; i < argc;) {
+        if (!std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--help")) {
             options.help = 1;
             return 1;
-        } else if (!std::strcmp(arg, "--quiet")) {
-            options.quiet = 1;
-        } else if (!std::strcmp(arg, "-o") || !std::strcmp(arg, "--output")) {
-            if (!hasValue) return refuse(error, sizeof error, "%s needs a file name", arg);
-            options.outputPath = argv[++i];
-        } else if (!std::strcmp(arg, "--size")) {
-            const char* size = hasValue ? argv[++i] : "";
-            if (!parseSize(size, options)) {
-                return refuse(error, sizeof error, "bad size '%s': give WxH, each from 1 to %ld", size, long(kMaxSide));
-            }
-        } else if (!std::strcmp(arg, "--threads")) {
-            const char* count = hasValue ? argv[++i] : "";
-            if (!parseCount(count, count + std::strlen(count), kMaxThreads, options.threads)) {
-                return refuse(error, sizeof error, "bad thread count '%s': give a number from 1 to %ld", count, long(kMaxThreads));
-            }
-        } else if (!std::strcmp(arg, "--save-view")) {
-            if (!hasValue) return refuse(error, sizeof error, "%s needs a file name", arg);
-            options.saveViewPath = argv[++i];
-        } else if (arg[0] == '-' && arg[1] == '-' && fieldOption(arg + 2) >= 0) {
-            if (!hasValue) return refuse(error, sizeof error, "%s needs a value", arg);
-            options.fieldTexts[fieldOption(arg + 2)] = argv[++i];
-        } else if (const int used = parseDiveOption(argc, argv, i, options.dive, error, sizeof error)) {
-            if (used < 0) return 0;
-            i += used - 1;
-        } else if (arg[0] == '-' && arg[1] != '\0') {
-            return refuse(error, sizeof error, "unknown option '%s' (see --help)", arg);
-        } else if (!options.viewPath) {
-            options.viewPath = arg;
-        } else {
-            return refuse(error, sizeof error, "one view file only: '%s' is one too many", arg);
         }
+        const int used = readArgument(argc, argv, i, options, reason);
+        if (!used) return 0;
+        i += used;
     }
-    if (!options.outputPath) return refuse(error, sizeof error, "no output file given: -o OUT.bmp or OUT.png");
-    if (!finishDiveOptions(options.outputPath, options.dive, error, sizeof error)) return 0;
-    if (options.dive.seconds > 0) return 1;
+    if (!options.outputPath) return refuse(reason, "no output file given: -o OUT.bmp or OUT.png");
+    if (!finishDive(options, reason)) return 0;
+    if (isDive(options)) return 1;
     if (nameEndsWith(options.outputPath, ".bmp")) {
         options.format = ImageFormat::bmp;
     } else if (nameEndsWith(options.outputPath, ".png")) {
         options.format = ImageFormat::png;
     } else {
-        return refuse(error, sizeof error, "output '%s' must end in .bmp or .png", options.outputPath);
-    }
-    return 1;
-}
-
-int nameEndsWith(const char* name, const char* suffix)
-{
-    const std::size_t length = std::strlen(name), suffixLength = std::strlen(suffix);
-    if (length < suffixLength) return 0;
-    for (std::size_t i = 0; i < suffixLength; ++i) {
-        if (std::tolower(static_cast<unsigned char>(name[length - suffixLength + i])) != suffix[i]) return 0;
+        return refuse(reason, "output '%s' must end in .bmp or .png", options.outputPath);
     }
     return 1;
 }

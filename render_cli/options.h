@@ -1,35 +1,40 @@
-// The command line of tavelin-render, read without touching any file.
+// The command line of tavelin-render, pictures and dives alike, read by one table of options
+// without touching any file.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
-#include "render_cli/dive_options.h"
-#include "deep/deep_view.h"
+#include "dive/dive.h"
+#include "files/picture_files.h"
 #include "files/view_fields.h"
-
-enum class ImageFormat { bmp, png };
 
 struct Options {
     const char* viewPath;    // the parameter file or view text file; null for the initial view
     const char* fieldTexts[kDeepFieldCount];  // --center-x and the others as given, or null
     const char* saveViewPath;                 // --save-view: where the view text goes, or null
-    const char* outputPath;  // the picture to write
-    ImageFormat format;      // from the output's extension
+    const char* outputPath;  // the picture, video or frame pattern to write
+    ImageFormat format;      // of a picture, from the output's extension
     std::int32_t width;
     std::int32_t height;
     std::int32_t threads;
-    int quiet;               // no progress bar
+    int quiet;               // no progress line
     int help;                // print the usage and end
-    DiveOptions dive;        // a zoom video instead of a picture
+    // A zoom video instead of a picture when seconds is above 0.
+    double seconds;
+    std::int32_t fps;
+    double fromLog2;               // log2 of the first frame's magnification
+    int exactFrames;
+    std::int32_t crf;              // -1: the codec's default
+    std::int32_t firstKeyframe;    // --keyframes A-B; -1: all
+    std::int32_t lastKeyframe;
+    DiveOutput diveOutput;         // from the output's name
 };
 
-constexpr int kOptionErrorSize = 160;
-
 // Reads argv into options, with defaults for what is not given (640 x 480, one thread per
-// core, the progress bar). The fields' texts are checked later, by setDeepField. 1 on success; 0 with a one-line reason in error.
-int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionErrorSize]);
+// core, the progress line, 30 frames a second from magnification 1). The view fields' texts
+// are checked later, by setDeepField. 1 on success; 0 with a one-line reason.
+int parseOptions(int argc, char** argv, Options& options, std::string& reason);
 
+// The usage text, for pictures and dives.
 extern const char kUsage[];
-
-// Whether a file name ends in suffix (lower case), whatever the case of its letters.
-int nameEndsWith(const char* name, const char* suffix);

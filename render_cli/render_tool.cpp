@@ -1,27 +1,23 @@
 #include "render_cli/render_tool.h"
 
-#include <chrono>
-#include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
-#include <exception>
+#include <memory>
 #include <new>
-#include <thread>
+#include <string>
 
-#include "core/platform.h"
 #include "deep/deep_render.h"
 #include "dive/dive.h"
-#include "render_cli/options.h"
 #include "files/picture_files.h"
-#include "files/png_memory.h"
-#include "render_cli/progress_bar.h"
-#include "platform/terminal.h"
 #include "files/view_text_file.h"
+#include "platform/system.h"
+#include "render_cli/messages.h"
+#include "render_cli/options.h"
+#include "render_cli/progress_line.h"
 
 namespace {
 
 constexpr int kDone = 0;
-constexpr int kBadInput = 1;
+constexpr int kFailed = 1;
 
 // As a shell reports a command ended by a signal: 128 + its number (130 for Ctrl+C, 143 for
 // SIGTERM).
@@ -30,32 +26,16 @@ int interruptedExit(const std::atomic<int>& interrupted)
     return 128 + interrupted.load();
 }
 
-// The start of a message line: the program's name and what it was doing with which file, the
-// whole path however long. The console platform reports errors with it as their owner.
-struct Context {
-    char text[kMaxPath + 64];
-};
-
-WindowRef contextOf(Context& context, const char* action, const char* path)
-{
-    std::snprintf(context.text, sizeof context.text, "tavelin-render: cannot %s '%s'", action, path);
-    return context.text;
-}
-
 // The view of the view file (or the initial view) with the fields given on the command line
 // put in.
 int readView(const Options& options, DeepView& view)
 {
     view = deepViewOf(kInitialViewParams);
-    char error[kViewErrorSize] = "";
-    Context context;
-    if (options.viewPath && !readViewFile(contextOf(context, "read", options.viewPath), options.viewPath, view, error)) {
-        if (error[0]) complain("%s", error);
-        return 0;
-    }
+    std::string message;
+    if (options.viewPath && !readViewFile(options.viewPath, view, message)) return !complain(message);
     for (int field = 0; field < kDeepFieldCount; ++field) {
         const char* text = options.fieldTexts[field];
-        if (text && !setDeepField(view, DeepField(field), text, error)) return !complain("%s", error);
+        if (text && !setDeepField(view, DeepField(field), text, message)) return !complain(message);
     }
     // A magnification so small that the picture's width overflows would give a flat picture.
     if (magnificationLog2(view.magnification) < 0 && !isDrawableView(paramsOf(view))) {
@@ -64,191 +44,120 @@ int readView(const Options& options, DeepView& view)
     return 1;
 }
 
-}  // namespace
-
-int complain(const char* format, ...)
-{
-    std::fprintf(stderr, "tavelin-render: ");
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
-    va_end(arguments);
-    std::fprintf(stderr, "\n");
-    return kBadInput;
-}
-
+// Finds out before a long render whether a file can be written at path: the target can be
+// replaced, and its folder takes a new file. 1 if so; 0 after a message.
 int outputWritable(const char* path)
 {
-    Context context;
     char tempPath[kMaxPath];
     FileRef file = 0;
     ErrorCode error = platform.checkSaveTarget(path);
     if (!error) error = platform.createTempBeside(path, tempPath, &file);
-    if (error) {
-        platform.reportError(contextOf(context, "write", path), error);
-        return 0;
+    if (!error) {
+        platform.closeFile(file);
+        platform.removeFile(tempPath);
+        return 1;
     }
-    platform.closeFile(file);
-    platform.removeFile(tempPath);
-    return 1;
+    FailureNote note = {"write", path, ""};
+    platform.reportError(ownerOf(note), error);
+    return !complain(note.text);
 }
 
-namespace {
-
-struct ProgressLine {
-    int shown;
-    std::chrono::steady_clock::time_point start;
-    std::int32_t rows;
-    int length;  // of the text drawn last, which a shorter one must cover
-};
-
-double secondsSince(const ProgressLine& line)
+int interrupted(const std::atomic<int>& stop, const char* what)
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - line.start).count();
+    complain("%s", what);
+    return interruptedExit(stop);
 }
 
-void showProgress(double done, void* context)
+int savePictureAndView(const Options& options, const DeepView& view, const FrameBuffer& frame,
+                       const std::shared_ptr<std::uint8_t[]>& memory, const std::atomic<int>& stop,
+                       ProgressLine& line)
 {
-    ProgressLine& line = *static_cast<ProgressLine*>(context);
-    const std::int32_t rowsDone = std::int32_t(done * double(line.rows));
-    if (!line.shown) return;
-    char text[kProgressTextSize];
-    formatProgress(text, rowsDone, line.rows, secondsSince(line), terminalColumns());
-    redrawLine(text, line.length);
+    std::string message;
+    const SaveResult saved =
+        savePicture(options.outputPath, options.format, frame, memory, stop, observerOf(line), message);
+    endProgressLine(line);
+    if (saved == SaveResult::stopped) return interrupted(stop, "interrupted; nothing written");
+    if (saved == SaveResult::failed) return complain(message);
+    if (options.saveViewPath && !writeViewTextFile(options.saveViewPath, view, message)) return complain(message);
+    return kDone;
 }
 
-void showEncoding(ProgressLine& line)
-{
-    if (!line.shown) return;
-    char text[kProgressTextSize];
-    formatEncoding(text, secondsSince(line), terminalColumns());
-    redrawLine(text, line.length);
-}
-
-void endProgress(ProgressLine& line)
-{
-    if (line.shown && line.length > 0) std::fprintf(stderr, "\n");
-    line.length = 0;
-}
-
-// Writes go through this while a picture is saved, so that an interrupt ends the save between
-// two write requests; the save then removes its temporary file, and the report of the
-// cancelled write says what happened.
-const std::atomic<int>* saveInterrupt = nullptr;
-ErrorCode (*systemWrite)(FileRef, const void*, std::uint32_t, std::uint32_t*) = nullptr;
-void (*systemReport)(WindowRef, ErrorCode) = nullptr;
-
-ErrorCode writeUnlessInterrupted(FileRef file, const void* data, std::uint32_t size, std::uint32_t* done)
-{
-    if (saveInterrupt->load()) return platform.cancelled;
-    return systemWrite(file, data, size, done);
-}
-
-void reportInterruptedSave(WindowRef owner, ErrorCode code)
-{
-    if (code == platform.cancelled && saveInterrupt->load()) {
-        complain("interrupted; nothing written");
-    } else {
-        systemReport(owner, code);
-    }
-}
-
-// The PNG encoder cannot be stopped half-way, and takes seconds for a large picture: it runs
-// on a thread of its own while this one shows the phase and watches for an interrupt, on
-// which the process ends at once (nothing is on disk yet). Without a thread for it, it runs
-// on this one.
-unsigned char* encodePngInterruptibly(const FrameBuffer& frame, const std::atomic<int>& interrupted,
-                                      ProgressLine& line, std::uint32_t* size)
-{
-    std::atomic<int> done{0};
-    unsigned char* png = nullptr;
-    const auto encode = [&] {
-        png = encodePng(frame, size);
-        done.store(1);
-    };
-    std::thread encoder;
-    try {
-        encoder = std::thread(encode);
-    } catch (const std::exception&) {
-        encode();
-    }
-    for (int turn = 0; !done.load(); ++turn) {
-        if (interrupted.load()) {
-            endProgress(line);
-            complain("interrupted; nothing written");
-            std::fflush(stderr);
-            std::_Exit(interruptedExit(interrupted));
-        }
-        if (turn % 5 == 0) showEncoding(line);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (encoder.joinable()) encoder.join();
-    endProgress(line);
-    return png;
-}
-
-int savePicture(const Options& options, const FrameBuffer& frame, const std::atomic<int>& interrupted,
-                ProgressLine& line)
-{
-    Context context;
-    const WindowRef owner = contextOf(context, "write", options.outputPath);
-    if (options.format == ImageFormat::bmp) return saveBmp(owner, options.outputPath, frame);
-    std::uint32_t size = 0;
-    unsigned char* png = encodePngInterruptibly(frame, interrupted, line, &size);
-    if (!png) {
-        platform.reportError(owner, platform.outOfMemory);
-        return 0;
-    }
-    const int saved = saveBytes(owner, options.outputPath, png, size);
-    pngFree(png);
-    return saved;
-}
-
-int saveInterruptibly(const Options& options, const FrameBuffer& frame, const std::atomic<int>& interrupted,
-                      ProgressLine& line)
-{
-    saveInterrupt = &interrupted;
-    systemWrite = platform.writeFile;
-    systemReport = platform.reportError;
-    platform.writeFile = writeUnlessInterrupted;
-    platform.reportError = reportInterruptedSave;
-    const int saved = savePicture(options, frame, interrupted, line);
-    platform.writeFile = systemWrite;
-    platform.reportError = systemReport;
-    return saved;
-}
-
-int render(const Options& options, const DeepView& view, const std::atomic<int>& interrupted)
+int renderPicture(const Options& options, const DeepView& view, const std::atomic<int>& stop)
 {
     const std::uint64_t bytes = std::uint64_t(options.width) * std::uint64_t(options.height) * kBytesPerPixel;
-    std::uint8_t* pixels = bytes <= SIZE_MAX ? new (std::nothrow) std::uint8_t[std::size_t(bytes)] : nullptr;
-    if (!pixels) {
+    const std::shared_ptr<std::uint8_t[]> memory(bytes <= SIZE_MAX ? new (std::nothrow) std::uint8_t[std::size_t(bytes)]
+                                                                    : nullptr);
+    if (!memory) {
         return complain("not enough memory for a %ldx%ld picture (%.0f MiB)", long(options.width),
                         long(options.height), double(bytes) / (1 << 20));
     }
-    const FrameBuffer frame = {options.width, options.height, pixels};
-    ProgressLine line = {!options.quiet && stderrIsTerminal(), std::chrono::steady_clock::now(), options.height, 0};
-    const DeepResult rendered =
-        renderDeepView(view, frame, options.threads, interrupted, showProgress, &line, nullptr);
-    endProgress(line);
-    int result = kDone;
-    if (rendered == kDeepNoThread) {
-        result = complain("cannot start a thread to render with");
-    } else if (rendered == kDeepNoMemory) {
-        result = complain("not enough memory for the reference orbit of limit %ld (%.0f MiB)", long(view.maxIterations),
-                          double(orbitBytes(view.maxIterations)) / (1 << 20));
-    } else if (rendered == kDeepStopped) {
-        complain("interrupted; nothing written");
-        result = interruptedExit(interrupted);
-    } else if (!saveInterruptibly(options, frame, interrupted, line)) {
-        result = interrupted.load() ? interruptedExit(interrupted) : kBadInput;
-    } else if (options.saveViewPath) {
-        Context context;
-        const WindowRef owner = contextOf(context, "write", options.saveViewPath);
-        if (!writeViewTextFile(owner, options.saveViewPath, view)) result = kBadInput;
+    const FrameBuffer frame = {options.width, options.height, memory.get()};
+    ProgressLine line = startProgressLine(options.quiet);
+    const DeepResult rendered = renderDeepView(view, frame, options.threads, stop, observerOf(line), nullptr);
+    if (rendered != kDeepRendered) endProgressLine(line);
+    switch (rendered) {
+    case kDeepNoThread:
+        return complain("cannot start a thread to render with");
+    case kDeepNoMemory:
+        return complain("not enough memory for the reference orbit of limit %ld (%.0f MiB)", long(view.maxIterations),
+                        double(orbitBytes(view.maxIterations)) / (1 << 20));
+    case kDeepStopped:
+        return interrupted(stop, "interrupted; nothing written");
+    default:
+        return savePictureAndView(options, view, frame, memory, stop, line);
     }
-    delete[] pixels;
-    return result;
+}
+
+int pictureCommand(const Options& options, const std::atomic<int>& stop)
+{
+    const char* limit = "";
+    if (!pictureFitsFormat(options.width, options.height, options.format, &limit)) {
+        return complain("%ldx%ld is too large: %s", long(options.width), long(options.height), limit);
+    }
+    DeepView view;
+    if (!readView(options, view) || !outputWritable(options.outputPath)) return kFailed;
+    if (options.saveViewPath && !outputWritable(options.saveViewPath)) return kFailed;
+    return renderPicture(options, view, stop);
+}
+
+DiveRequest diveRequestOf(const Options& o, const DeepView& view)
+{
+    return DiveRequest{view, o.outputPath, o.diveOutput, o.width, o.height, o.threads, o.seconds, o.fps, o.fromLog2,
+                       o.exactFrames, o.crf, o.firstKeyframe, o.lastKeyframe};
+}
+
+// Where the time went, on standard output.
+void printTimes(const Options& options, const DiveTimes& t)
+{
+    if (options.firstKeyframe >= 0) {
+        std::printf("dive: keyframes %ld-%ld in %.1f s\n", long(options.firstKeyframe), long(options.lastKeyframe),
+                    t.total);
+        return;
+    }
+    std::printf("dive: %ld frames in %.1f s: reference orbit %.1f s, keyframes %.1f s, reading them %.1f s, "
+                "resampling %.1f s, encoding %.1f s\n",
+                long(t.frames), t.total, t.orbit, t.keyframes, t.reading, t.resampling, t.encoding);
+}
+
+int diveCommand(const Options& options, const std::atomic<int>& stop)
+{
+    DeepView view;
+    if (!readView(options, view)) return kFailed;
+    ProgressLine line = startProgressLine(options.quiet);
+    const DiveOutcome outcome = runDive(diveRequestOf(options, view), stop, observerOf(line));
+    endProgressLine(line);
+    switch (outcome.result) {
+    case DiveResult::failed:
+        return complain(outcome.message);
+    case DiveResult::stopped:
+        if (outcome.keyframesFolder.empty()) return interrupted(stop, "interrupted");
+        complain("interrupted; the keyframes done are kept in '%s' for the same command to go on from",
+                 outcome.keyframesFolder.c_str());
+        return interruptedExit(stop);
+    default:
+        if (!options.quiet) printTimes(options, outcome.times);
+        return kDone;
+    }
 }
 
 }  // namespace
@@ -256,23 +165,11 @@ int render(const Options& options, const DeepView& view, const std::atomic<int>&
 int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted)
 {
     Options options;
-    char error[kOptionErrorSize];
-    if (!parseOptions(argc, argv, options, error)) return complain("%s", error);
+    std::string reason;
+    if (!parseOptions(argc, argv, options, reason)) return complain(reason);
     if (options.help) {
         std::fputs(kUsage, stdout);
-        std::fputs(kDiveUsage, stdout);
         return kDone;
     }
-    if (options.dive.seconds > 0) {
-        DeepView view;
-        return readView(options, view) ? runDive(options, view, interrupted) : kBadInput;
-    }
-    const char* limit = "";
-    if (!pictureFitsFormat(options.width, options.height, options.format, &limit)) {
-        return complain("%ldx%ld is too large: %s", long(options.width), long(options.height), limit);
-    }
-    DeepView view;
-    if (!readView(options, view) || !outputWritable(options.outputPath)) return kBadInput;
-    if (options.saveViewPath && !outputWritable(options.saveViewPath)) return kBadInput;
-    return render(options, view, interrupted);
+    return options.seconds > 0 ? diveCommand(options, interrupted) : pictureCommand(options, interrupted);
 }

@@ -6,7 +6,7 @@
 
 #include "deep/picture_render.h"
 #include "files/png_memory.h"
-#include "render_cli/progress_bar.h"
+#include "render_cli/progress_line.h"
 #include "render_cli/render_tool.h"
 #include "test_support.h"
 #include "tool_runner.h"
@@ -136,6 +136,6 @@ TEST(RenderTool, ProgressLine)
         formatProgress(text, c.rowsDone, 100, c.elapsed, c.columns);
         EXPECT_EQ(c.line, std::string(text));
     }
-    formatEncoding(text, 3.0, 80);
+    formatPhase(text, "encoding the PNG file", 3.0, 80);
     EXPECT_EQ("encoding the PNG file  0:03 elapsed", std::string(text));
 }
