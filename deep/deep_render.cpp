@@ -66,6 +66,16 @@ DeepResult resultOf(int rendered)
 
 }  // namespace
 
+DeepResult deepResultOf(OrbitResult result)
+{
+    switch (result) {
+    case kOrbitDone: return kDeepRendered;
+    case kOrbitNoMemory: return kDeepNoMemory;
+    case kOrbitBadCenter: return kDeepBadCenter;
+    default: return kDeepStopped;
+    }
+}
+
 ViewParams paramsOf(const DeepView& view)
 {
     ViewParams params = kInitialViewParams;
@@ -108,7 +118,7 @@ DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::i
         share.share = kOrbitShare;
         const OrbitResult result =
             computeReferenceOrbit(view, magnificationLog2(view.magnification), own, stop, reportOrbit, &share);
-        if (result != kOrbitDone) return result == kOrbitNoMemory ? kDeepNoMemory : kDeepStopped;
+        if (result != kOrbitDone) return deepResultOf(result);
         orbit = &own;
         share.before = kOrbitShare;
         share.share = 1.0 - kOrbitShare;

@@ -17,7 +17,10 @@
 // (measured: see bench/README.md); beyond it perturbation takes over.
 constexpr double kPerturbationFromLog2 = 33.2;  // about 1e10
 
-enum DeepResult { kDeepStopped = 0, kDeepRendered = 1, kDeepNoMemory = 2, kDeepNoThread = 3 };
+enum DeepResult { kDeepStopped = 0, kDeepRendered = 1, kDeepNoMemory = 2, kDeepNoThread = 3, kDeepBadCenter = 4 };
+
+// The result of a render whose reference orbit ended with result.
+DeepResult deepResultOf(OrbitResult result);
 
 // The view as a parameter file holds it: the nearest doubles (magnification 0 or infinite
 // where a double cannot hold it).
@@ -33,7 +36,8 @@ int rendersWithDoubles(const DeepView& view, std::int32_t width, std::int32_t he
 // Chooses the double kernels or perturbation itself; perturbation uses orbit when it serves
 // the view (see orbitServes; may be null) and computes one of its own otherwise. kDeepNoMemory
 // when the reference orbit does not fit in memory; kDeepNoThread when not one thread could be
-// started; kDeepStopped once stop is set.
+// started; kDeepBadCenter when the centre cannot be taken at the precision needed;
+// kDeepStopped once stop is set.
 DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::int32_t threads,
                           const std::atomic<int>& stop, const ProgressObserver& observer,
                           const ReferenceOrbit* orbit);

@@ -1,4 +1,4 @@
-// The lanes of the double perturbation loop: eight pixels whose differences are stepped
+// The lanes of the double perturbation loop: kVectorLanes pixels whose differences are stepped
 // together in vector registers, compiled once for SSE2 and once for AVX2 (chosen by CPUID).
 #pragma once
 

@@ -1,6 +1,7 @@
 #include "deep/reference_orbit.h"
 
 #include <cmath>
+#include <exception>
 #include <new>
 
 #include <boost/multiprecision/cpp_bin_float.hpp>
@@ -99,8 +100,8 @@ OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, Refe
         return iterateAt(orbit.precisionBits, view, run);
     } catch (const std::bad_alloc&) {
         return kOrbitNoMemory;
-    } catch (...) {  // the texts are checked before: nothing else is expected
-        return kOrbitNoMemory;
+    } catch (const std::exception&) {
+        return kOrbitBadCenter;
     }
 }
 

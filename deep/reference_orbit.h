@@ -26,7 +26,7 @@ struct ReferenceOrbit {
 // Called about every 1/100 of the work with the share done (0 to 1).
 using OrbitProgress = void (*)(double done, void* context);
 
-enum OrbitResult { kOrbitStopped = 0, kOrbitDone = 1, kOrbitNoMemory = 2 };
+enum OrbitResult { kOrbitStopped = 0, kOrbitDone = 1, kOrbitNoMemory = 2, kOrbitBadCenter = 3 };
 
 // Bits of precision that a view at magnification 2^log2 needs for its centre and orbit.
 std::int32_t precisionBitsFor(double magnificationLog2);
@@ -36,7 +36,8 @@ std::uint64_t orbitBytes(std::int32_t maxIterations);
 
 // Computes the orbit of view's centre for view's limit, at the precision that magnifications
 // up to 2^deepestLog2 need (at least view's own). Stops early (kOrbitStopped) once stop is set;
-// kOrbitNoMemory when the orbit does not fit in memory.
+// kOrbitNoMemory when the orbit does not fit in memory; kOrbitBadCenter when the arithmetic
+// cannot take the centre texts (they are checked before: it is not expected).
 OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, ReferenceOrbit& orbit,
                                   const std::atomic<int>& stop, OrbitProgress report, void* context);
 

@@ -121,6 +121,8 @@ DiveResult resultOf(Dive& dive, DeepResult rendered)
         return DiveResult::stopped;
     case kDeepNoThread:
         return fail(dive, "cannot start a thread to render with");
+    case kDeepBadCenter:
+        return fail(dive, "the centre cannot be taken as a number at the precision needed");
     default:
         return fail(dive, "not enough memory for the reference orbit");
     }

@@ -23,7 +23,7 @@ DeepResult prepareDiveRenderer(DiveRenderer& renderer, const DeepView& view, dou
     if (deepestLog2 <= kPerturbationFromLog2 || view.maxIterations <= 0) return kDeepRendered;
     ProgressObserver watching = observer;
     const OrbitResult result = computeReferenceOrbit(view, deepestLog2, renderer.orbit, stop, reportOrbit, &watching);
-    return result == kOrbitDone ? kDeepRendered : result == kOrbitNoMemory ? kDeepNoMemory : kDeepStopped;
+    return deepResultOf(result);
 }
 
 int diveDepthRenderable(double deepestLog2, const char** reason)

@@ -101,6 +101,8 @@ int renderPicture(const Options& options, const DeepView& view, const std::atomi
     case kDeepNoMemory:
         return complain("not enough memory for the reference orbit of limit %ld (%.0f MiB)", long(view.maxIterations),
                         double(orbitBytes(view.maxIterations)) / (1 << 20));
+    case kDeepBadCenter:
+        return complain("the centre cannot be taken as a number at the precision needed");
     case kDeepStopped:
         return interrupted(stop, "interrupted; nothing written");
     default:

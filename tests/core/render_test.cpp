@@ -2,7 +2,7 @@
 // pixels to the plane, how rows reach the frame, and every kernel against the plain loop.
 #include <cstring>
 
-#include "test_support.h"
+#include "tests/test_support.h"
 
 using Renderer = RecordingPlatform;
 

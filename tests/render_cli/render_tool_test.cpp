@@ -8,15 +8,15 @@
 #include "files/png_memory.h"
 #include "render_cli/progress_line.h"
 #include "render_cli/render_tool.h"
-#include "test_support.h"
-#include "tool_runner.h"
+#include "tests/test_support.h"
+#include "tests/tool_runner.h"
 
 // At the window's 640 x 480 the tool's bitmap is the window program's, on any thread count; 4:3
 // pictures of other sizes are the plain loop's at their size; other shapes have square pixels
 // (1536 pixels across magnification 1 make both steps 2^-8, so that 1536 x 576 is exactly the
 // middle of 1536 x 1152); bitmap rows are padded to 4 bytes; a PNG holds the bitmap's pixels. Where
 // fewer threads start than asked for, those that did render the picture.
-TEST(RenderTool, PicturesAndRefusals)
+TEST(RenderTool, PicturesOfAnySize)
 {
     const ViewParams seahorse = testView(-0.743643887037151, 0.131825904205330, 5000, 500);
     // plainHeight: of the 4:3 picture whose middle rows this one is; 0 for none. starts: threads that
@@ -52,9 +52,13 @@ TEST(RenderTool, PicturesAndRefusals)
         const std::size_t middle = std::size_t(c.plainHeight - c.height) / 2 * c.width * 3;
         EXPECT_TRUE(png == plain.substr(middle, png.size())) << size << ", " << c.threads << " threads";
     }
-    // Bad input, memory that runs out in the PNG encoder (at the first growth of its output, among
-    // its hash lists) and no thread to render with: one line that names the problem, exit code 1,
-    // nothing written. An interrupt stops the render, and nothing is written either.
+}
+
+// Bad input, memory that runs out in the PNG encoder (at the first growth of its output, among
+// its hash lists) and no thread to render with: one line that names the problem, exit code 1,
+// nothing written. An interrupt stops the render, and nothing is written either.
+TEST(RenderTool, RefusalsAndInterrupts)
+{
     const std::string folder = freshFolder("tool-bad"), good = folder + "view.vwp", out = folder + "out.bmp";
     writeWholeFile(good, bytesOf(testView(0, 0, 1, 50)));
     writeWholeFile(folder + "zero.vwp", std::string(48, '\0'));
@@ -100,10 +104,16 @@ TEST(RenderTool, PicturesAndRefusals)
     EXPECT_EQ(143, runTool({good, "-o", out}, SIGTERM));
     EXPECT_EQ("tavelin-render: interrupted; nothing written\n", toolMessages);
     EXPECT_EQ((std::vector<std::string>{"bad.txt", "tiny.vwp", "view.vwp", "zero.vwp"}), filesIn(folder));
+}
+
 #ifndef _WIN32
-    // Replacing a picture through a symbolic link, in a folder past the Windows path limit: the
-    // link stays a link to the new picture, which keeps the old one's permissions.
+// Replacing a picture through a symbolic link, in a folder past the Windows path limit: the
+// link stays a link to the new picture, which keeps the old one's permissions.
+TEST(RenderTool, ReplacesThroughALink)
+{
     namespace fs = std::filesystem;
+    const std::string folder = freshFolder("tool-link"), good = folder + "view.vwp";
+    writeWholeFile(good, bytesOf(testView(0, 0, 1, 50)));
     const std::string deep = folder + std::string(250, 'd') + "/", link = deep + "link.bmp";
     const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
     fs::create_directory(deep);
@@ -112,8 +122,12 @@ TEST(RenderTool, PicturesAndRefusals)
     fs::create_symlink("private.bmp", link);
     EXPECT_EQ(0, runTool({good, "-o", link, "--size", "4x3"})) << toolMessages;
     EXPECT_TRUE(fs::is_symlink(link) && fs::file_size(link) == 94 && fs::status(link).permissions() == ownerOnly);
+}
 #endif
-    // A deep view given on the command line and kept with --save-view renders again from its view text.
+
+// A deep view given on the command line and kept with --save-view renders again from its view text.
+TEST(RenderTool, SavedViewRendersAgain)
+{
     const std::string deepFolder = freshFolder("tool-deep"), y = "1." + std::string(60, '0') + "37";
     EXPECT_EQ(0, runTool({"-o", deepFolder + "a.png", "--size", "32x24", "--center-x", "1.3e-61", "--center-y", y,
                           "--magnification", "1e60", "--limit", "500", "--save-view", deepFolder + "a.txt"}));

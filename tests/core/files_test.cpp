@@ -14,7 +14,7 @@
 
 #include "core/bitmap_file.h"
 #include "core/param_file.h"
-#include "test_support.h"
+#include "tests/test_support.h"
 
 using Files = RecordingPlatform;
 

@@ -6,7 +6,7 @@
 #include "files/view_fields.h"
 #include "deep/perturbation_render.h"
 #include "files/view_text_file.h"
-#include "test_support.h"
+#include "tests/test_support.h"
 
 template <unsigned kBits>
 using Big = boost::multiprecision::number<boost::multiprecision::cpp_bin_float<kBits>, boost::multiprecision::et_off>;

@@ -7,8 +7,8 @@
 
 #include "dive/dive_plan.h"
 #include "platform/process.h"
-#include "test_support.h"
-#include "tool_runner.h"
+#include "tests/test_support.h"
+#include "tests/tool_runner.h"
 
 #ifdef _WIN32
 #define popen _popen

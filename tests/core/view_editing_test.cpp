@@ -3,7 +3,7 @@
 #include "core/field_texts.h"
 #include "core/selection.h"
 #include "core/x87_control.h"
-#include "test_support.h"
+#include "tests/test_support.h"
 
 // The corner moved to the 4:3 shape: anchor, corner in and corner out. Where the height decides,
 // the width is the height times the double just below 4/3, truncated unrounded: one less than 4/3 of
