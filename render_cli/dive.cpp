@@ -14,6 +14,7 @@
 #include "dive_renderer.h"
 #include "frame_resample.h"
 #include "picture_files.h"
+#include "platform/memory.h"
 #include "png_memory.h"
 #include "progress_bar.h"
 #include "render_tool.h"
@@ -325,7 +326,10 @@ int allocatePictures(Dive& dive)
     const Options& options = *dive.options;
     const int keyframes = !options.dive.exactFrames, frames = options.dive.firstKeyframe < 0;
     const std::int32_t width = options.width, height = options.height;
-    if ((keyframes && !allocate(dive.inner, 2 * width, 2 * height)) ||
+    // All at once, as each alone may fit where the three do not.
+    const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height) * kBytesPerPixel;
+    if (!memoryAllows(pixels * (4 * keyframes + 4 * (keyframes && frames) + frames)) ||
+        (keyframes && !allocate(dive.inner, 2 * width, 2 * height)) ||
         (keyframes && frames && !allocate(dive.outer, 2 * width, 2 * height)) ||
         (frames && !allocate(dive.frame, width, height))) {
         return !complain("not enough memory for two keyframes of %ldx%ld and a frame", long(2 * width),

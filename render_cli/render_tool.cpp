@@ -13,6 +13,7 @@
 #include "dive.h"
 #include "options.h"
 #include "picture_files.h"
+#include "platform/memory.h"
 #include "png_memory.h"
 #include "progress_bar.h"
 #include "terminal.h"
@@ -221,7 +222,8 @@ int saveInterruptibly(const Options& options, const FrameBuffer& frame, const st
 int render(const Options& options, const DeepView& view, const std::atomic<int>& interrupted)
 {
     const std::uint64_t bytes = std::uint64_t(options.width) * std::uint64_t(options.height) * kBytesPerPixel;
-    std::uint8_t* pixels = bytes <= SIZE_MAX ? new (std::nothrow) std::uint8_t[std::size_t(bytes)] : nullptr;
+    std::uint8_t* pixels =
+        bytes <= SIZE_MAX && memoryAllows(bytes) ? new (std::nothrow) std::uint8_t[std::size_t(bytes)] : nullptr;
     if (!pixels) {
         return complain("not enough memory for a %ldx%ld picture (%.0f MiB)", long(options.width),
                         long(options.height), double(bytes) / (1 << 20));
