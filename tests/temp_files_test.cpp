@@ -1,0 +1,42 @@
+// The temporary files of saves: named after their target and process, so that a later save of
+// the same target removes what a process that ended without cleaning up (kill -9) left.
+#ifndef _WIN32
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/temp_name.h"
+#include "test_support.h"
+#include "tool_runner.h"
+
+// Of the temporary names beside a picture, a save of it removes those of this host whose
+// process has ended (or is this one, from an earlier life of its id), and leaves the others.
+TEST(TempFiles, ASaveRemovesItsOwnLeftovers)
+{
+    char name[256] = "";
+    gethostname(name, sizeof name - 1);
+    char host[kMaxHostPart + 1];
+    formatHostPart(host, name);
+    const std::string own = std::string("p.bmp.tav.") + host + ".";
+    // 999999999 is above any pid_max (at most 2^22), so no process has it.
+    const struct {
+        std::string name;
+        bool kept;
+    } files[] = {
+        {own + "999999999.tmp", false},
+        {own + std::to_string(getpid()) + ".tmp", false},
+        {own + std::to_string(getppid()) + ".tmp", true},
+        {"p.bmp.tav.elsewhere.999999999.tmp", true},
+        {"q.bmp.tav." + std::string(host) + ".999999999.tmp", true},
+        {own + "999999999.tmp.bak", true},
+    };
+    const std::string folder = freshFolder("leftovers");
+    for (const auto& f : files) writeWholeFile(folder + f.name, "partial");
+    ASSERT_EQ(0, runTool({"--size", "8x6", "-o", folder + "p.bmp", "--quiet"}));
+    const std::vector<std::string> left = filesIn(folder);
+    for (const auto& f : files) {
+        EXPECT_EQ(f.kept, std::count(left.begin(), left.end(), f.name) == 1) << f.name;
+    }
+    EXPECT_EQ(1, std::count(left.begin(), left.end(), "p.bmp"));
+}
+#endif
