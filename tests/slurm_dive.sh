@@ -7,10 +7,13 @@
 set -euo pipefail
 tool=$1 cluster=$2 work=$3
 
+# A cluster that an earlier run left (ended before its trap) is stopped by its pid files first.
+[ -d "$work/cluster" ] && "$cluster" stop "$work/cluster"
 rm -rf "$work"
 mkdir -p "$work/bin" "$work/shared" "$work/submit" "$work/alone"
 work=$(cd "$work" && pwd)
 trap '"$cluster" stop "$work/cluster"' EXIT
+trap 'exit 1' INT TERM HUP
 set +e
 "$cluster" start "$work/cluster" >/dev/null
 started=$?
@@ -56,14 +59,14 @@ fi
   exit 1
 }
 # All jobs of this cluster ended: bounded, as a stuck job would otherwise hold the test forever.
-for i in $(seq 600); do
+until [ "$SECONDS" -ge 90 ]; do
   [ -z "$(squeue -h 2>/dev/null)" ] && break
   sleep 0.1
 done
 jobs=$(squeue -h -t all -o '%i %T' 2>/dev/null)
 echo "$jobs"
 if [ -n "$(squeue -h 2>/dev/null)" ] || [ "$(grep -vc ' COMPLETED$' <<<"$jobs")" -ne 0 ] || [ "$(wc -l <<<"$jobs")" -ne 3 ]; then
-  echo "FAILED: not three completed jobs within 60 s"
+  echo "FAILED: not three completed jobs within 90 s of the start"
   cat "$work/submit"/slurm-*.out 2>/dev/null
   exit 1
 fi

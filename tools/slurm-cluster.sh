@@ -126,7 +126,7 @@ setsid slurmd -D -f "$SLURM_CONF" >>"$dir/slurmd.log" 2>&1 </dev/null &
 echo $! >"$dir/slurmd.pid"
 
 # Ready when the node is idle: a few seconds after the daemons start.
-for i in $(seq 300); do
+until [ "$SECONDS" -ge 30 ]; do
   state=$(timeout 5 sinfo -h -n "$host" -o %T 2>/dev/null)
   [ "$state" = idle ] && { echo "export SLURM_CONF=$SLURM_CONF"; exit 0; }
   kill -0 "$(cat "$dir/slurmctld.pid")" 2>/dev/null || give_up "slurmctld ended"
