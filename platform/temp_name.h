@@ -73,8 +73,10 @@ inline int isOwnTempName(const char* fileName, const char* targetName, const cha
     const std::size_t nameLength = std::strlen(targetName), hostLength = std::strlen(host);
     if (std::strncmp(fileName, targetName, nameLength) != 0) return 0;
     const char* rest = fileName + nameLength;
-    if (std::strncmp(rest, ".tav.", 5) != 0 || std::strncmp(rest + 5, host, hostLength) != 0 || rest[5 + hostLength] != '.')
+    if (std::strncmp(rest, ".tav.", 5) != 0 || std::strncmp(rest + 5, host, hostLength) != 0 ||
+        rest[5 + hostLength] != '.') {
         return 0;
+    }
     const char* digits = rest + 6 + hostLength;
     std::uint64_t value = 0;
     const char* c = digits;

@@ -94,7 +94,9 @@ OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, Refe
     orbit.maxIterations = view.maxIterations;
     orbit.length = 0;
     const std::uint64_t bytes = orbitBytes(view.maxIterations);
-    orbit.values.reset(bytes <= SIZE_MAX && memoryAllows(bytes) ? new (std::nothrow) double[std::size_t(bytes / sizeof(double))] : nullptr);
+    orbit.values.reset(bytes <= SIZE_MAX && memoryAllows(bytes)
+                           ? new (std::nothrow) double[std::size_t(bytes / sizeof(double))]
+                           : nullptr);
     if (!orbit.values) return kOrbitNoMemory;
     OrbitRun run = {orbit, stop, report, context};
     try {

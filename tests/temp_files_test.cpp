@@ -1,7 +1,12 @@
 // The temporary files of saves: named after their target and process, so that a later save of
 // the same target removes what a process that ended without cleaning up (kill -9) left.
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h
+#include <tlhelp32.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 
@@ -9,23 +14,52 @@
 #include "test_support.h"
 #include "tool_runner.h"
 
+#ifdef _WIN32
+namespace {
+
+// The id of a process that runs beside this one: the first other that the system lists.
+std::string otherProcess()
+{
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    std::string id;
+    for (BOOL more = Process32First(snapshot, &entry); more && id.empty(); more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID != 0 && entry.th32ProcessID != GetCurrentProcessId()) {
+            id = std::to_string(entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return id;
+}
+
+}  // namespace
+#endif
+
 // Of the temporary names beside a picture, a save of it removes those of this host whose
 // process has ended (or is this one, from an earlier life of its id), and leaves the others.
 TEST(TempFiles, ASaveRemovesItsOwnLeftovers)
 {
     char name[256] = "";
+#ifdef _WIN32
+    DWORD size = sizeof name;
+    GetComputerNameA(name, &size);
+    const std::string self = std::to_string(GetCurrentProcessId()), other = otherProcess();
+#else
     gethostname(name, sizeof name - 1);
+    const std::string self = std::to_string(getpid()), other = std::to_string(getppid());
+#endif
     char host[kMaxHostPart + 1];
     formatHostPart(host, name);
     const std::string own = std::string("p.bmp.tav.") + host + ".";
-    // 999999999 is above any pid_max (at most 2^22), so no process has it.
+    // 999999999 is above any pid_max (at most 2^22) and any Windows process id, so no process has it.
     const struct {
         std::string name;
         bool kept;
     } files[] = {
         {own + "999999999.tmp", false},
-        {own + std::to_string(getpid()) + ".tmp", false},
-        {own + std::to_string(getppid()) + ".tmp", true},
+        {own + self + ".tmp", false},
+        {own + other + ".tmp", true},
         {"p.bmp.tav.elsewhere.999999999.tmp", true},
         {"q.bmp.tav." + std::string(host) + ".999999999.tmp", true},
         {own + "999999999.tmp.bak", true},
@@ -39,4 +73,3 @@ TEST(TempFiles, ASaveRemovesItsOwnLeftovers)
     }
     EXPECT_EQ(1, std::count(left.begin(), left.end(), "p.bmp"));
 }
-#endif
