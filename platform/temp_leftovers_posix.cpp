@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <string>
 
 #include "temp_leftovers.h"
 #include "temp_name.h"
@@ -26,12 +25,14 @@ int prepareOwnTemp(const char* target, int folderLength, char* tempPath)
     formatHostPart(host, name);
     const std::uint32_t self = static_cast<std::uint32_t>(getpid());
     if (!formatOwnTempPath(tempPath, target, folderLength, host, self)) return 0;
+    unlink(tempPath);
     const std::string folder(target, static_cast<std::size_t>(folderLength));
+    if (!firstLookInto(folder)) return 1;
     DIR* listing = opendir(folder.empty() ? "." : folder.c_str());
     if (!listing) return 1;
     while (const dirent* entry = readdir(listing)) {
         std::uint32_t pid = 0;
-        if (isOwnTempName(entry->d_name, target + folderLength, host, &pid) && (pid == self || processEnded(pid))) {
+        if (isOwnTempName(entry->d_name, host, &pid) && pid != self && processEnded(pid)) {
             unlink((folder + entry->d_name).c_str());
         }
     }

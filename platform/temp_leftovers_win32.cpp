@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <string>
-
 #include "temp_leftovers.h"
 #include "temp_name.h"
 
@@ -28,13 +26,15 @@ int prepareOwnTemp(const char* target, int folderLength, char* tempPath)
     formatHostPart(host, name);
     const std::uint32_t self = GetCurrentProcessId();
     if (!formatOwnTempPath(tempPath, target, folderLength, host, self)) return 0;
+    DeleteFileA(tempPath);
     const std::string folder(target, static_cast<std::size_t>(folderLength));
+    if (!firstLookInto(folder)) return 1;
     WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((folder + (target + folderLength) + ".tav.*.tmp").c_str(), &found);
+    const HANDLE search = FindFirstFileA((folder + "*.tav.*.tmp").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 1;
     do {
         std::uint32_t pid = 0;
-        if (isOwnTempName(found.cFileName, target + folderLength, host, &pid) && (pid == self || processEnded(pid))) {
+        if (isOwnTempName(found.cFileName, host, &pid) && pid != self && processEnded(pid)) {
             DeleteFileA((folder + found.cFileName).c_str());
         }
     } while (FindNextFileA(search, &found));

@@ -66,22 +66,25 @@ inline int formatOwnTempPath(char* tempPath, const char* target, int folderLengt
     return 1;
 }
 
-// Whether fileName is a temporary name that formatOwnTempPath makes for targetName on host;
+// Whether fileName is a temporary name that formatOwnTempPath makes on host, of any target;
 // the process id in it into *pid.
-inline int isOwnTempName(const char* fileName, const char* targetName, const char* host, std::uint32_t* pid)
+inline int isOwnTempName(const char* fileName, const char* host, std::uint32_t* pid)
 {
-    const std::size_t nameLength = std::strlen(targetName), hostLength = std::strlen(host);
-    if (std::strncmp(fileName, targetName, nameLength) != 0) return 0;
-    const char* rest = fileName + nameLength;
-    if (std::strncmp(rest, ".tav.", 5) != 0 || std::strncmp(rest + 5, host, hostLength) != 0 ||
-        rest[5 + hostLength] != '.') {
+    const std::size_t length = std::strlen(fileName), hostLength = std::strlen(host);
+    if (length < 4 || std::strcmp(fileName + length - 4, ".tmp") != 0) return 0;
+    const char* end = fileName + length - 4;
+    const char* digits = end;
+    while (digits > fileName && digits[-1] >= '0' && digits[-1] <= '9') --digits;
+    const std::size_t prefix = 5 + hostLength + 1;  // ".tav." HOST "."
+    if (digits == end || end - digits > 10 || std::size_t(digits - fileName) <= prefix) return 0;
+    const char* marker = digits - prefix;
+    if (std::strncmp(marker, ".tav.", 5) != 0 || std::strncmp(marker + 5, host, hostLength) != 0 ||
+        digits[-1] != '.') {
         return 0;
     }
-    const char* digits = rest + 6 + hostLength;
     std::uint64_t value = 0;
-    const char* c = digits;
-    for (; *c >= '0' && *c <= '9' && c - digits < 10; ++c) value = value * 10 + std::uint64_t(*c - '0');
-    if (c == digits || value > UINT32_MAX || std::strcmp(c, ".tmp") != 0) return 0;
+    for (const char* c = digits; c < end; ++c) value = value * 10 + std::uint64_t(*c - '0');
+    if (value > UINT32_MAX) return 0;
     *pid = static_cast<std::uint32_t>(value);
     return 1;
 }

@@ -36,8 +36,8 @@ std::string otherProcess()
 }  // namespace
 #endif
 
-// Of the temporary names beside a picture, a save of it removes those of this host whose
-// process has ended (or is this one, from an earlier life of its id), and leaves the others.
+// The first save into a folder removes the temporary files there of this host's processes that
+// have ended, and its own name's (from an earlier life of its id); it leaves the others.
 TEST(TempFiles, ASaveRemovesItsOwnLeftovers)
 {
     char name[256] = "";
@@ -61,7 +61,9 @@ TEST(TempFiles, ASaveRemovesItsOwnLeftovers)
         {own + self + ".tmp", false},
         {own + other + ".tmp", true},
         {"p.bmp.tav.elsewhere.999999999.tmp", true},
-        {"q.bmp.tav." + std::string(host) + ".999999999.tmp", true},
+        {"q.bmp.tav." + std::string(host) + ".999999999.tmp", false},
+        {"q.bmp.tav." + std::string(host) + "." + self + ".tmp", true},
+        {"q.bmp.tav." + std::string(host) + ".x999999999.tmp", true},
         {own + "999999999.tmp.bak", true},
     };
     const std::string folder = freshFolder("leftovers");
