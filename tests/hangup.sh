@@ -14,8 +14,7 @@ printf '%s\n' 'center-x = -0.7436' 'center-y = 0.1318' 'magnification = 8' 'limi
 # Waits (bounded) until file exists, or for a picture until the tool has its handler of SIGHUP
 # (bit 0 of SigCgt).
 wait_for() {  # pid, what
-  local i
-  for i in $(seq 300); do
+  for _ in $(seq 300); do
     if [ "$2" = handler ]; then
       [ $((0x$(awk '/^SigCgt/ {print $2}' "/proc/$1/status" 2>/dev/null || echo 0) & 1)) -eq 1 ] && return 0
     else
@@ -35,7 +34,7 @@ while IFS='|' read -r ready args; do
   pid=$!
   wait_for "$pid" "$ready" || echo "FAILED: $args: not started"
   kill -HUP "$pid"
-  for i in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$pid" 2>/dev/null && { echo "FAILED: $args: still running 30 s after SIGHUP"; kill -9 "$pid"; }
   wait "$pid"
   code=$?

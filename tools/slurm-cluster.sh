@@ -9,10 +9,10 @@ set -uo pipefail
 
 action=${1:-}
 dir=${2:-}
-[ -n "$dir" ] && { [ "$action" = start ] || [ "$action" = stop ]; } || {
+if [ -z "$dir" ] || { [ "$action" != start ] && [ "$action" != stop ]; }; then
   echo "usage: $0 start|stop DIR" >&2
   exit 2
-}
+fi
 
 # A TCP port that nothing listens on, from /proc/net/tcp and tcp6 (ports in hex, state 0A).
 port_in_use() {
@@ -28,11 +28,11 @@ free_port_pair() {  # two free ports in a row from a start that differs from run
 }
 
 stop_pid_file() {  # ends the process whose id the file holds, and waits up to 10 s for it
-  local file=$1 pid i
+  local file=$1 pid
   [ -s "$file" ] || return 0
   pid=$(cat "$file")
   kill "$pid" 2>/dev/null || return 0
-  for i in $(seq 100); do
+  for _ in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || return 0
     sleep 0.1
   done
