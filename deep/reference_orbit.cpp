@@ -6,6 +6,8 @@
 
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
+#include "platform/memory.h"
+
 namespace {
 
 // Binary floating point of a fixed number of bits; the orbit is computed in the narrowest of
@@ -93,7 +95,9 @@ OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, Refe
     orbit.maxIterations = view.maxIterations;
     orbit.length = 0;
     const std::uint64_t bytes = orbitBytes(view.maxIterations);
-    orbit.values.reset(bytes <= SIZE_MAX ? new (std::nothrow) double[std::size_t(bytes / sizeof(double))] : nullptr);
+    orbit.values.reset(bytes <= SIZE_MAX && memoryAllows(bytes)
+                           ? new (std::nothrow) double[std::size_t(bytes / sizeof(double))]
+                           : nullptr);
     if (!orbit.values) return kOrbitNoMemory;
     OrbitRun run = {orbit, stop, report, context};
     try {

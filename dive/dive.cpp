@@ -18,6 +18,7 @@
 #include "files/picture_files.h"
 #include "files/png_memory.h"
 #include "files/refusal.h"
+#include "platform/memory.h"
 #include "platform/system.h"
 
 namespace {
@@ -365,7 +366,10 @@ DiveResult allocatePictures(Dive& dive)
     const DiveRequest& request = *dive.request;
     const int keyframes = !request.exactFrames, frames = request.firstKeyframe < 0;
     const std::int32_t width = request.width, height = request.height;
-    if ((keyframes && !allocate(dive.inner, 2 * width, 2 * height)) ||
+    // All at once, as each alone may fit where the three do not.
+    const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height) * kBytesPerPixel;
+    if (!memoryAllows(pixels * (4 * keyframes + 4 * (keyframes && frames) + frames)) ||
+        (keyframes && !allocate(dive.inner, 2 * width, 2 * height)) ||
         (keyframes && frames && !allocate(dive.outer, 2 * width, 2 * height)) ||
         (frames && !allocate(dive.frame, width, height))) {
         return fail(dive, "not enough memory for two keyframes of %ldx%ld and a frame", long(2 * width),

@@ -87,6 +87,8 @@ int writeVideoFrame(VideoEncoder& encoder, const FrameBuffer& frame)
 
 int finishVideo(VideoEncoder& encoder, int complete, std::string& message)
 {
+    // An incomplete video is not kept: the encoder need not finish it.
+    if (!complete) stopPipe(encoder.pipe);
     const int encoded = closePipe(encoder.pipe);
     encoder.pipe = nullptr;
     const ErrorCode error = complete && encoded ? platform.replaceFile(encoder.tempPath, encoder.outputPath) : 0;

@@ -4,6 +4,6 @@
 
 #include <atomic>
 
-// From now on, Ctrl+C (and, on POSIX, SIGTERM) sets *flag to the number of its signal: SIGINT
-// (SIGTERM), from <csignal>.
+// From now on, Ctrl+C (and, on POSIX, SIGTERM and SIGHUP) sets *flag to the number of its
+// signal: SIGINT (SIGTERM, SIGHUP), from <csignal>.
 void catchInterrupt(std::atomic<int>* flag);

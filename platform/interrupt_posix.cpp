@@ -23,4 +23,6 @@ void catchInterrupt(std::atomic<int>* flag)
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a dropped ssh connection: as the others, not an end without cleanup.
+    sigaction(SIGHUP, &action, nullptr);
 }

@@ -24,3 +24,7 @@ std::FILE* openPipeTo(const std::string& commandLine);
 
 // Closes the pipe and waits for the command to end; 1 when it ended with success.
 int closePipe(std::FILE* pipe);
+
+// Ends the command at once where the system can (its output is not wanted), before closePipe;
+// otherwise it ends when closePipe closes its input.
+void stopPipe(std::FILE* pipe);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/piped_process.h"
 #include "platform/process.h"
 
 ErrorCode makeFolder(const char* path)
@@ -48,11 +49,16 @@ void appendArgument(std::string& commandLine, const char* arg)
 std::FILE* openPipeTo(const std::string& commandLine)
 {
     signal(SIGPIPE, SIG_IGN);
-    return popen(commandLine.c_str(), "w");
+    return startPiped(commandLine);
 }
 
 int closePipe(std::FILE* pipe)
 {
-    const int status = pclose(pipe);
+    const int status = endPiped(pipe);
     return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void stopPipe(std::FILE* pipe)
+{
+    killPiped(pipe);
 }

@@ -38,3 +38,6 @@ int closePipe(std::FILE* pipe)
 {
     return _pclose(pipe) == 0;
 }
+
+// _popen gives no handle of the command's process: it ends when closePipe closes its input.
+void stopPipe(std::FILE*) {}

@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "platform/system.h"
+#include "platform/temp_leftovers.h"
 #include "platform/temp_name.h"
 
 static_assert(kMaxPath == PATH_MAX, "path buffers hold PATH_MAX bytes");
@@ -66,6 +67,14 @@ ErrorCode createTempBeside(const char* path, char* tempPath, FileRef* file)
     // No wider permissions than the old file's while the new one is written.
     struct stat old;
     const mode_t mode = stat(target, &old) == 0 ? (old.st_mode & 0777) : 0666;
+    if (prepareOwnTemp(target, folderLength, tempPath)) {
+        const int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            *file = fd;
+            return 0;
+        }
+        if (errno != EEXIST) return lastError();
+    }
     const std::uint32_t first = static_cast<std::uint32_t>(getpid()) * 2654435761u +
                                 static_cast<std::uint32_t>(std::time(nullptr));
     for (std::uint32_t i = 0; i < kTempNameTries; ++i) {

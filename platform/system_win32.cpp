@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/system.h"
+#include "platform/temp_leftovers.h"
 #include "platform/temp_name.h"
 
 static_assert(sizeof(FileRef) >= sizeof(HANDLE), "a file handle fits a FileRef");
@@ -90,6 +91,15 @@ int folderLength(const char* path)
 ErrorCode createTempBeside(const char* target, char* tempPath, FileRef* file)
 {
     const int folder = folderLength(target);
+    if (prepareOwnTemp(target, folder, tempPath)) {
+        const HANDLE handle =
+            CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            *file = reinterpret_cast<FileRef>(handle);
+            return 0;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return lastError();
+    }
     const DWORD first = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (DWORD i = 0; i < kTempNameTries; ++i) {
         if (!formatTempPath(tempPath, target, folder, first + i)) return ERROR_FILENAME_EXCED_RANGE;

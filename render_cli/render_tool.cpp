@@ -9,6 +9,7 @@
 #include "dive/dive.h"
 #include "files/picture_files.h"
 #include "files/view_text_file.h"
+#include "platform/memory.h"
 #include "platform/system.h"
 #include "render_cli/messages.h"
 #include "render_cli/options.h"
@@ -85,8 +86,8 @@ int savePictureAndView(const Options& options, const DeepView& view, const Frame
 int renderPicture(const Options& options, const DeepView& view, const std::atomic<int>& stop)
 {
     const std::uint64_t bytes = std::uint64_t(options.width) * std::uint64_t(options.height) * kBytesPerPixel;
-    const std::shared_ptr<std::uint8_t[]> memory(bytes <= SIZE_MAX ? new (std::nothrow) std::uint8_t[std::size_t(bytes)]
-                                                                    : nullptr);
+    const std::shared_ptr<std::uint8_t[]> memory(
+        bytes <= SIZE_MAX && memoryAllows(bytes) ? new (std::nothrow) std::uint8_t[std::size_t(bytes)] : nullptr);
     if (!memory) {
         return complain("not enough memory for a %ldx%ld picture (%.0f MiB)", long(options.width),
                         long(options.height), double(bytes) / (1 << 20));

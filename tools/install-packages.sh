@@ -12,6 +12,7 @@ packages=(
   fonts-wine fonts-ipafont-gothic locales
   ffmpeg python3
   libboost-dev libmpfr-dev
+  slurm-wlm munge
 )
 
 sudo_cmd=""
