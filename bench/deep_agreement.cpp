@@ -7,14 +7,17 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "core/palette.h"
 #include "core/render_job.h"
+#include "deep/bla_path.h"
 #include "render_cli/deep_render.h"
 #include "render_cli/perturbation_render.h"
 
@@ -244,6 +247,51 @@ void agreementTable()
     }
 }
 
+// Views of the merged steps: the seven above with their limits, the same raised to 100 000, and
+// the tip of the needle at -2, whose reference lands on the escape circle.
+const DeepBenchView kBlaViews[] = {
+    {"1e20", "1.3e-21", "1.{20}37", "1e20", 1000},       {"1e50", "1.3e-51", "1.{50}37", "1e50", 2000},
+    {"1e100", "1.3e-101", "1.{100}37", "1e100", 3000},   {"1e200", "1.3e-201", "1.{200}37", "1e200", 4000},
+    {"1e50", "1.3e-51", "1.{50}37", "1e50", 100000},     {"1e200", "1.3e-201", "1.{200}37", "1e200", 100000},
+    {"needle 1e20", "-2", "0", "1e20", 1000},             {"needle 1e50", "-2", "0", "1e50", 1000},
+};
+
+double processSeconds()
+{
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+// Today's lanes and the merged steps side by side against brute force, with the tolerance given.
+void blaAgreement(double tolerance)
+{
+    std::printf("\n| view | limit | path | wrong pixels | largest group | agreement | processor time |\n"
+                "|------|------:|------|-------------:|--------------:|----------:|---------------:|\n");
+    for (const DeepBenchView& bench : kBlaViews) {
+        const DeepView deep = viewOf(bench);
+        // Twice the bits: |z|^2 near the escape circle differs from 4 by the square of an offset.
+        const mpfr_prec_t bits = precisionBitsFor(2 * magnificationLog2(deep.magnification)) + 64;
+        const std::vector<std::int32_t> truth = bruteForce(deep, bench, bits);
+        for (const BlaChoice choice : {kBlaNever, kBlaAlways}) {
+            setBlaChoice(choice, tolerance);
+            const double start = processSeconds();
+            const std::vector<int> entries = renderedEntries(deep);
+            const double spent = processSeconds() - start;
+            const Agreement agreement = compare(entries, truth, deep.maxIterations);
+            if (std::getenv("BLA_DEBUG")) {
+                for (std::size_t i = 0; i < entries.size(); ++i) {
+                    if (entries[i] != entryOf(truth[i], deep.maxIterations))
+                        std::printf("  x %d r %d truth %d got entry %d\n", int(i % kWidth), int(i / kWidth), truth[i], entries[i]);
+                }
+            }
+            std::printf("| %s | %ld | %s | %d | %d | %.2f %% | %.3f s |\n", bench.name, long(bench.limit),
+                        choice == kBlaNever ? "lanes" : "merged steps", agreement.wrong, agreement.largestGroup,
+                        100.0 * (kWidth * kHeight - agreement.wrong) / (kWidth * kHeight), spent);
+        }
+        std::fflush(stdout);
+    }
+    setBlaChoice(kBlaByLimit, 0);
+}
+
 // Where the double kernels give way: the 4e13 view's centre at lower magnifications.
 void doublesByDepth()
 {
@@ -299,5 +347,7 @@ int main(int argc, char** argv)
     if (std::strchr(tables, 'a')) agreementTable();
     if (std::strchr(tables, 'd')) doublesByDepth();
     if (std::strchr(tables, 'o')) orbitTimes();
+    // b: the merged steps against the lanes, at the tolerance given after it (2^-k for k).
+    if (std::strchr(tables, 'b')) blaAgreement(argc > 2 ? std::ldexp(1.0, -std::atoi(argv[2])) : 0.0);
     return 0;
 }
