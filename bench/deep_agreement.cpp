@@ -13,8 +13,10 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <iterator>
 #include <vector>
 
+#include "bench/deep_places.h"
 #include "core/palette.h"
 #include "core/render_job.h"
 #include "deep/bla_path.h"
@@ -262,17 +264,21 @@ double processSeconds()
 }
 
 // Today's lanes and the merged steps side by side against brute force, with the tolerance given.
-void blaAgreement(double tolerance)
+void blaAgreement(BlaSettings settings)
 {
     std::printf("\n| view | limit | path | wrong pixels | largest group | agreement | processor time |\n"
                 "|------|------:|------|-------------:|--------------:|----------:|---------------:|\n");
-    for (const DeepBenchView& bench : kBlaViews) {
+    std::vector<DeepBenchView> views(std::begin(kBlaViews), std::end(kBlaViews));
+    // The speed benchmark's deep places, at a limit the brute force takes in minutes.
+    for (const DeepPlace& place : kDeepPlaces) views.push_back({place.name, place.centerX, place.centerY, place.magnification, 20000});
+    for (const DeepBenchView& bench : views) {
         const DeepView deep = viewOf(bench);
         // Twice the bits: |z|^2 near the escape circle differs from 4 by the square of an offset.
         const mpfr_prec_t bits = precisionBitsFor(2 * magnificationLog2(deep.magnification)) + 64;
         const std::vector<std::int32_t> truth = bruteForce(deep, bench, bits);
         for (const BlaChoice choice : {kBlaNever, kBlaAlways}) {
-            setBlaChoice(choice, tolerance);
+            settings.choice = choice;
+            setBlaSettings(settings);
             const double start = processSeconds();
             const std::vector<int> entries = renderedEntries(deep);
             const double spent = processSeconds() - start;
@@ -289,7 +295,7 @@ void blaAgreement(double tolerance)
         }
         std::fflush(stdout);
     }
-    setBlaChoice(kBlaByLimit, 0);
+    setBlaSettings(kBlaSettings);
 }
 
 // Where the double kernels give way: the 4e13 view's centre at lower magnifications.
@@ -347,7 +353,10 @@ int main(int argc, char** argv)
     if (std::strchr(tables, 'a')) agreementTable();
     if (std::strchr(tables, 'd')) doublesByDepth();
     if (std::strchr(tables, 'o')) orbitTimes();
-    // b: the merged steps against the lanes, at the tolerance given after it (2^-k for k).
-    if (std::strchr(tables, 'b')) blaAgreement(argc > 2 ? std::ldexp(1.0, -std::atoi(argv[2])) : 0.0);
+    // b: the merged steps against the lanes; after it K RATIO INTERIOR for a tolerance of 2^-K,
+    // a rebase ratio and the interior check other than the renderer's.
+    BlaSettings settings = kBlaSettings;
+    if (argc > 4) settings = {kBlaAlways, std::ldexp(1.0, -std::atoi(argv[2])), std::atof(argv[3]), std::atoi(argv[4])};
+    if (std::strchr(tables, 'b')) blaAgreement(settings);
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "bla_pixel.h"
 #include "bla_table.h"
 #include "render_cli/deep_view.h"
 #include "render_cli/reference_orbit.h"
@@ -21,14 +22,29 @@ constexpr std::int32_t kBlaFromLimit = 10000;
 // escape: the lanes' test is not taken where the reference comes this close.
 constexpr double kEscapeCircleMargin = 0x1p-30;
 
+// The pixel-by-pixel path rebases where |Z + z| < |z| x sqrt(kBlaRebaseRatio) (measured: see
+// bench/README.md), and ends pixels inside attracting cycles early unless told not to.
+constexpr double kBlaRebaseRatio = 1.0;
+constexpr int kBlaInteriorCheck = 1;
+
 enum BlaChoice { kBlaByLimit = 0, kBlaNever = 1, kBlaAlways = 2 };
 
-// For benchmarks and measurements: which path to take, and the tolerance (0 for kBlaTolerance).
-// Not for threads rendering at the same time.
-void setBlaChoice(BlaChoice choice, double tolerance);
+struct BlaSettings {
+    BlaChoice choice;
+    double tolerance;
+    double rebaseRatio;
+    int interiorCheck;
+};
+
+constexpr BlaSettings kBlaSettings = {kBlaByLimit, kBlaTolerance, kBlaRebaseRatio, kBlaInteriorCheck};
+
+// For benchmarks and measurements: which path to take, and how. Not for threads rendering at
+// the same time.
+void setBlaSettings(const BlaSettings& settings);
 
 // Whether view, rendered at width x height from orbit with double differences, takes the
-// pixel-by-pixel path; builds its table if so (the table stays empty where the table does not
-// fit in memory: the lanes are taken then, unless the reference touches the escape circle).
+// pixel-by-pixel path; builds its table and sets pixel's table and rules if so (the table stays
+// empty where it does not fit in memory: the lanes are taken then, unless the reference touches
+// the escape circle).
 int prepareBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
-                   BlaTable<double>& table);
+                   BlaTable<double>& table, BlaPicture& pixel);

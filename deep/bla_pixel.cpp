@@ -1,35 +1,95 @@
 #include "bla_pixel.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 constexpr std::int64_t kStopCheckSteps = 1 << 20;
 
+// Where the orbit is periodic and attracting, its returns near 0 come back after the same
+// number of steps, each nearer the last, and the derivative over a return is below 1 in size.
+// The derivative is kept as a mantissa and a power of 2: over a return it grows far past a
+// double's range before the pass near 0 brings it back.
+struct Returns {
+    double derivative;      // |dz(n) / dz(last return)|, times 2^exponent
+    int exponent;
+    std::int32_t lastN;     // the step of the last return (rebase)
+    std::int32_t lastLength;
+    double lastR, lastI;    // the pixel's value there
+    int contracting;        // the last return's derivative was below 1
+};
+
 struct PixelState {
     double dr, di;   // the difference from Z(m)
     std::int32_t m;  // the reference index
     std::int32_t n;  // steps taken
+    Returns returns;
 };
 
+void scaleDerivative(Returns& r, double factor)
+{
+    r.derivative *= factor;
+    if (r.derivative > 0x1p500 || r.derivative < 0x1p-500) {
+        int e = 0;
+        r.derivative = std::frexp(r.derivative, &e);
+        r.exponent += e;
+    }
+}
+
+// |re| + |im|, within a factor of sqrt(2) of |z| and free of the squares' underflow.
+double size(double re, double im)
+{
+    return std::fabs(re) + std::fabs(im);
+}
+
+// |z| without the squares' underflow or overflow.
+double magnitude(double re, double im)
+{
+    const double a = std::fabs(re), b = std::fabs(im);
+    const double big = a > b ? a : b, small = a > b ? b : a;
+    if (big == 0.0) return 0.0;
+    const double ratio = small / big;
+    return big * std::sqrt(1.0 + ratio * ratio);
+}
+
+// Whether a return at the pixel's value (zr, zi) shows an attracting cycle: the same length as
+// the last return, both contracting, and the value so near the last that the cycle's point,
+// |step| / (1 - derivative) away at most, lies well within the pixel's value's own size.
+int returnsInside(Returns& r, std::int32_t n, double zr, double zi)
+{
+    const double derivative = r.derivative * std::ldexp(1.0, r.exponent);
+    const std::int32_t length = n - r.lastN;
+    const int contracting = derivative < 1.0;
+    if (std::getenv("BLA_TRACE")) std::fprintf(stderr, "return n %d len %d der %g z %g %g diff %g\n", n, length, derivative, zr, zi, size(zr - r.lastR, zi - r.lastI));
+    const int inside = r.contracting && contracting && length == r.lastLength &&
+                       size(zr - r.lastR, zi - r.lastI) < (1.0 - derivative) * 0x1p-10 * size(zr, zi);
+    r = Returns{1.0, 0, n, length, zr, zi, contracting};
+    return inside;
+}
+
 // After a step that left the pixel inside the circle at n steps: takes its own value as the
-// difference where it comes closer to 0 than the difference, or at the end of the reference.
-void rebaseIfDue(const BlaPicture& picture, PixelState& s)
+// difference where it comes closer to 0 than rebaseRatio times the difference, or at the end
+// of the reference; 1 when the return proves the pixel inside.
+int rebaseIfDue(const BlaPicture& picture, PixelState& s)
 {
     const double* z = picture.reference + 2 * std::size_t(s.m);
     const double zr = z[0] + s.dr, zi = z[1] + s.di;
-    if (zr * zr + zi * zi < s.dr * s.dr + s.di * s.di || s.m == picture.lastIndex) {
+    if (zr * zr + zi * zi < picture.rebaseRatio * (s.dr * s.dr + s.di * s.di) || s.m == picture.lastIndex) {
         s.dr = zr;
         s.di = zi;
         s.m = 0;
+        return picture.interiorCheck && returnsInside(s.returns, s.n, zr, zi);
     }
+    return 0;
 }
 
 }  // namespace
 
 std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI)
 {
-    PixelState s = {0.0, 0.0, 0, 0};
+    PixelState s = {0.0, 0.0, 0, 0, Returns{1.0, 0, 0, -1, 0.0, 0.0, 0}};
     const BlaTable<double>& table = *picture.table;
     // Below this count no merged step is tried: one ended outside the circle, and the steps
     // it spanned are taken one by one to find the escape's own step.
@@ -58,7 +118,8 @@ std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI)
                 s.m = m;
                 s.n += length;
                 if (s.n == picture.maxIterations) return s.n;
-                rebaseIfDue(picture, s);
+                if (picture.interiorCheck) scaleDerivative(s.returns, magnitude(step->ar, step->ai));
+                if (rebaseIfDue(picture, s)) return picture.maxIterations;
                 continue;
             }
         }
@@ -66,6 +127,7 @@ std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI)
         const double* z = picture.reference + 2 * std::size_t(s.m);
         const double twoZdR = z[0] + z[0] + s.dr;
         const double twoZdI = z[1] + z[1] + s.di;
+        if (picture.interiorCheck) scaleDerivative(s.returns, 2.0 * magnitude(z[0] + s.dr, z[1] + s.di));
         const double dr = (twoZdR * s.dr - twoZdI * s.di) + offsetR;
         const double di = (twoZdR * s.di + twoZdI * s.dr) + offsetI;
         s.m = s.m + 1;
@@ -74,6 +136,6 @@ std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI)
         s.di = di;
         s.n = s.n + 1;
         if (s.n == picture.maxIterations) return s.n;
-        rebaseIfDue(picture, s);
+        if (rebaseIfDue(picture, s)) return picture.maxIterations;
     }
 }

@@ -17,6 +17,10 @@ struct BlaPicture {
     std::int32_t maxIterations;
     const BlaTable<double>* table;  // may hold no level
     const std::atomic<int>* stop;   // looked at about every million steps; may be null
+    // Rebases where |Z + z|^2 < rebaseRatio |z|^2 (1: where the value comes closer to 0 than
+    // the difference, as the lanes do).
+    double rebaseRatio;
+    int interiorCheck;  // ends pixels whose returns near 0 show an attracting cycle
 };
 
 // The escape count of the pixel at (offsetR, offsetI) from the centre: below the limit for a

@@ -241,7 +241,7 @@ void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, 
     picture.insideColor = pixelFromColorRef(view.colors[3]);
     picture.runLanes = rowKernelSupported(kRowKernelAvx2) ? runLanesAvx2 : runLanesSse2;
     picture.bla = BlaPicture{picture.reference, orbit.excess.get(), picture.lastIndex, picture.maxIterations, nullptr,
-                             nullptr};
+                             nullptr, kBlaRebaseRatio, kBlaInteriorCheck};
 }
 
 int needsWideExponent(const DeepView& view)
@@ -273,8 +273,7 @@ int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const Fra
     picture.stop = &stop;
     picture.bla.stop = &stop;
     BlaTable<double> table;
-    if (!needsWideExponent(view) && prepareBlaPath(view, orbit, frame.width, frame.height, table)) {
-        picture.bla.table = &table;
+    if (!needsWideExponent(view) && prepareBlaPath(view, orbit, frame.width, frame.height, table, picture.bla)) {
         return runRowWorkers(frame.height, threads, renderBlaRow, &picture, stop, report, context);
     }
     return runRowWorkers(frame.height, threads, needsWideExponent(view) ? renderWideRow : renderDoubleRow, &picture,
@@ -287,12 +286,6 @@ std::int32_t perturbedCount(const DeepView& view, const ReferenceOrbit& orbit, s
     if (view.maxIterations <= 0) return 0;  // no step is taken
     Picture picture;
     setUp(picture, view, orbit, width, height);
-    BlaTable<double> table;
-    if (!needsWideExponent(view) && prepareBlaPath(view, orbit, width, height, table)) {
-        picture.bla.table = &table;
-        return blaCount(picture.bla, double(pixelOffset(x, width, picture.step)),
-                        double(pixelOffset(r, height, picture.step)));
-    }
     if (!needsWideExponent(view)) return countOf<double>(picture, x, r);
     const std::uint16_t word = x87ControlWord();
     setX87ControlWord(withX87Precision(word, kX87Precision64));

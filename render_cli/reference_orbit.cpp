@@ -6,6 +6,8 @@
 
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
+#include "platform/available_memory.h"
+
 namespace {
 
 // Binary floating point of a fixed number of bits; the orbit is computed in the narrowest of
@@ -34,7 +36,9 @@ int reserveUpTo(OrbitRun& run, std::int64_t n, std::int64_t limit)
 {
     if (n < run.capacity) return 1;
     std::int64_t capacity = run.capacity * 2 < limit + 1 ? run.capacity * 2 : limit + 1;
-    if (std::uint64_t(capacity) * 2 * sizeof(double) > SIZE_MAX) return 0;
+    const std::uint64_t bytes = std::uint64_t(capacity) * 3 * sizeof(double);
+    // The copies need the old arrays besides; what the system cannot give without paging is refused.
+    if (bytes > SIZE_MAX || bytes > availableMemoryBytes()) return 0;
     std::unique_ptr<double[]> values(new (std::nothrow) double[std::size_t(capacity) * 2]);
     std::unique_ptr<double[]> excess(new (std::nothrow) double[std::size_t(capacity)]);
     if (!values || !excess) return 0;
