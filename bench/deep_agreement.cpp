@@ -263,11 +263,18 @@ double processSeconds()
     return double(std::clock()) / CLOCKS_PER_SEC;
 }
 
-// Today's lanes and the merged steps side by side against brute force, with the tolerance given.
-void blaAgreement(BlaSettings settings)
+// Today's lanes and the merged steps side by side against brute force: the renderer's
+// settings, then other tolerances, the rebase ratio 4 (rebase where |Z + z| < 2 |z|) and no
+// interior check, or only the settings given.
+void blaAgreement(const BlaSettings* given)
 {
-    std::printf("\n| view | limit | path | wrong pixels | largest group | agreement | processor time |\n"
-                "|------|------:|------|-------------:|--------------:|----------:|---------------:|\n");
+    const BlaSettings variants[] = {
+        {kBlaNever, kBlaTolerance, 1, 0},          kBlaSettings,
+        {kBlaAlways, 0x1p-16, 1, 1},                {kBlaAlways, 0x1p-32, 1, 1},
+        {kBlaAlways, kBlaTolerance, 4, 1},          {kBlaAlways, kBlaTolerance, 1, 0},
+    };
+    std::printf("\n| view | limit | path | tolerance | rebase ratio | interior | wrong pixels | largest group | "
+                "agreement | processor time |\n|---|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
     std::vector<DeepBenchView> views(std::begin(kBlaViews), std::end(kBlaViews));
     // The speed benchmark's deep places, at a limit the brute force takes in minutes.
     for (const DeepPlace& place : kDeepPlaces) views.push_back({place.name, place.centerX, place.centerY, place.magnification, 20000});
@@ -276,21 +283,19 @@ void blaAgreement(BlaSettings settings)
         // Twice the bits: |z|^2 near the escape circle differs from 4 by the square of an offset.
         const mpfr_prec_t bits = precisionBitsFor(2 * magnificationLog2(deep.magnification)) + 64;
         const std::vector<std::int32_t> truth = bruteForce(deep, bench, bits);
-        for (const BlaChoice choice : {kBlaNever, kBlaAlways}) {
-            settings.choice = choice;
+        for (int v = 0; v < (given ? 2 : 6); ++v) {
+            BlaSettings settings = v == 1 && given ? *given : variants[v];
+            // Rendered as tavelin-render would: the lanes below the limit of the merged steps.
+            if (v == 1 && settings.choice == kBlaByLimit) settings.choice = kBlaAlways;
             setBlaSettings(settings);
             const double start = processSeconds();
             const std::vector<int> entries = renderedEntries(deep);
             const double spent = processSeconds() - start;
             const Agreement agreement = compare(entries, truth, deep.maxIterations);
-            if (std::getenv("BLA_DEBUG")) {
-                for (std::size_t i = 0; i < entries.size(); ++i) {
-                    if (entries[i] != entryOf(truth[i], deep.maxIterations))
-                        std::printf("  x %d r %d truth %d got entry %d\n", int(i % kWidth), int(i / kWidth), truth[i], entries[i]);
-                }
-            }
-            std::printf("| %s | %ld | %s | %d | %d | %.2f %% | %.3f s |\n", bench.name, long(bench.limit),
-                        choice == kBlaNever ? "lanes" : "merged steps", agreement.wrong, agreement.largestGroup,
+            std::printf("| %s | %ld | %s | 2^%d | %g | %s | %d | %d | %.2f %% | %.3f s |\n", bench.name,
+                        long(bench.limit), settings.choice == kBlaNever ? "lanes" : "merged steps",
+                        int(std::log2(settings.tolerance)), settings.rebaseRatio, settings.interiorCheck ? "yes" : "no",
+                        agreement.wrong, agreement.largestGroup,
                         100.0 * (kWidth * kHeight - agreement.wrong) / (kWidth * kHeight), spent);
         }
         std::fflush(stdout);
@@ -353,10 +358,10 @@ int main(int argc, char** argv)
     if (std::strchr(tables, 'a')) agreementTable();
     if (std::strchr(tables, 'd')) doublesByDepth();
     if (std::strchr(tables, 'o')) orbitTimes();
-    // b: the merged steps against the lanes; after it K RATIO INTERIOR for a tolerance of 2^-K,
-    // a rebase ratio and the interior check other than the renderer's.
-    BlaSettings settings = kBlaSettings;
-    if (argc > 4) settings = {kBlaAlways, std::ldexp(1.0, -std::atoi(argv[2])), std::atof(argv[3]), std::atoi(argv[4])};
-    if (std::strchr(tables, 'b')) blaAgreement(settings);
+    // b: the merged steps against the lanes, in several settings; after it K RATIO INTERIOR for
+    // only a tolerance of 2^-K, a rebase ratio and the interior check.
+    const BlaSettings settings = {kBlaAlways, argc > 4 ? std::ldexp(1.0, -std::atoi(argv[2])) : 0.0,
+                                  argc > 4 ? std::atof(argv[3]) : 0.0, argc > 4 ? std::atoi(argv[4]) : 0};
+    if (std::strchr(tables, 'b')) blaAgreement(argc > 4 ? &settings : nullptr);
     return 0;
 }

@@ -21,6 +21,9 @@ struct BlaPicture {
     // the difference, as the lanes do).
     double rebaseRatio;
     int interiorCheck;  // ends pixels whose returns near 0 show an attracting cycle
+    // The reference's own return near 0 (its smallest values come every checkPeriod steps):
+    // pixels that follow it without rebasing return there too. 0: none.
+    std::int32_t checkPeriod;
 };
 
 // The escape count of the pixel at (offsetR, offsetI) from the centre: below the limit for a

@@ -241,7 +241,7 @@ void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, 
     picture.insideColor = pixelFromColorRef(view.colors[3]);
     picture.runLanes = rowKernelSupported(kRowKernelAvx2) ? runLanesAvx2 : runLanesSse2;
     picture.bla = BlaPicture{picture.reference, orbit.excess.get(), picture.lastIndex, picture.maxIterations, nullptr,
-                             nullptr, kBlaRebaseRatio, kBlaInteriorCheck};
+                             nullptr, kBlaRebaseRatio, kBlaInteriorCheck, 0};
 }
 
 int needsWideExponent(const DeepView& view)

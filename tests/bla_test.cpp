@@ -34,15 +34,15 @@ Complex referenceAt(const ReferenceOrbit& orbit, std::int64_t m)
 }  // namespace
 
 // A difference inside a merged step's radius, stepped one by one (z -> 2 Z z + z^2 + c, in long
-// doubles), ends where A z + B c puts it, to within the tolerance per step; near c = i at 1e20,
-// for steps of 2 to 256 reference steps at several places of the orbit.
+// doubles), ends where A z + B c puts it, to within the tolerance per step; at c = i at 1e200
+// (periodic: the orbit runs to the limit), for steps of 2 to 256 reference steps.
 TEST(Bla, MergedStepsAgainstSingleSteps)
 {
-    const DeepView view = blaView("1.3e-21", "1.00000000000000000000037", "1e20", 3000);
+    const DeepView view = blaView("0", "1", "1e200", 3000);
     ReferenceOrbit orbit;
     const std::atomic<int> never{0};
     ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
-    const double largestOffset = 6e-20;
+    const double largestOffset = 6e-200;
     BlaTable<double> table;
     ASSERT_TRUE(buildBlaTable<double>(orbit.values.get(), orbit.excess.get(), orbit.length - 1, largestOffset,
                                       kBlaTolerance, table));
@@ -54,8 +54,9 @@ TEST(Bla, MergedStepsAgainstSingleSteps)
         if (!(s.radius > 0)) continue;
         ++taken;
         const std::int64_t from = 1 + row.j * (std::int64_t(1) << row.level);
-        for (const Complex c : {Complex(largestOffset * 0.6, -largestOffset * 0.8), Complex(0, largestOffset * 0.5)}) {
-            const Complex start(s.radius * 0.55, -s.radius * 0.4);
+        // A difference near the radius (A dominates) and one of the offsets' size (B does).
+        for (const Complex start : {Complex(s.radius * 0.55, -s.radius * 0.4), Complex(largestOffset, largestOffset)}) {
+            const Complex c(largestOffset * 0.6, -largestOffset * 0.8);
             Complex z = start;
             for (std::int64_t m = from; m < from + (std::int64_t(1) << row.level); ++m) {
                 z = 2.0L * referenceAt(orbit, m) * z + z * z + c;
@@ -73,13 +74,14 @@ TEST(Bla, MergedStepsAgainstSingleSteps)
 // than it has left before the limit.
 TEST(Bla, StepChosenByRadius)
 {
-    const DeepView view = blaView("1.3e-21", "1.00000000000000000000037", "1e20", 3000);
+    const DeepView view = blaView("0", "1", "1e200", 3000);
     ReferenceOrbit orbit;
     const std::atomic<int> never{0};
     ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
     BlaTable<double> table;
-    ASSERT_TRUE(buildBlaTable<double>(orbit.values.get(), orbit.excess.get(), orbit.length - 1, 6e-20, kBlaTolerance,
+    ASSERT_TRUE(buildBlaTable<double>(orbit.values.get(), orbit.excess.get(), orbit.length - 1, 6e-200, kBlaTolerance,
                                       table));
+    ASSERT_GE(table.levels, 9);
     const std::int64_t m = 1 + 5 * 64;  // level 6 at most
     const BlaStep<double>& six = table.steps[std::size_t(table.levelStart[6] + 5)];
     const BlaStep<double>& five = table.steps[std::size_t(table.levelStart[5] + 10)];
@@ -91,9 +93,13 @@ TEST(Bla, StepChosenByRadius)
     for (const auto& row : rows) {
         const BlaStep<double>* step = nullptr;
         const int level = blaLevelAt(table, m, row.size, row.most, step);
-        if (row.level >= 0) EXPECT_EQ(row.level, level) << row.size << ", " << row.most;
+        if (row.level >= 0) {
+            EXPECT_EQ(row.level, level) << row.size << ", " << row.most;
+        }
         EXPECT_TRUE(level < 5 || row.level >= 5) << row.size;
-        if (level > 0) EXPECT_LT(row.size, step->radius);
+        if (level > 0) {
+            EXPECT_LT(row.size, step->radius);
+        }
     }
 }
 
