@@ -270,7 +270,7 @@ void blaAgreement(const BlaSettings* given)
 {
     const BlaSettings variants[] = {
         {kBlaNever, kBlaTolerance, 1, 0},          kBlaSettings,
-        {kBlaAlways, 0x1p-16, 1, 1},                {kBlaAlways, 0x1p-32, 1, 1},
+        {kBlaAlways, 0x1p-16, 1, 1},                {kBlaAlways, 0x1p-24, 1, 1},
         {kBlaAlways, kBlaTolerance, 4, 1},          {kBlaAlways, kBlaTolerance, 1, 0},
     };
     std::printf("\n| view | limit | path | tolerance | rebase ratio | interior | wrong pixels | largest group | "

@@ -12,7 +12,7 @@
 
 // The relative size of the neglected z^2 against the linear term of a step: measured against
 // brute force in bench/deep_agreement.cpp (see bench/README.md).
-constexpr double kBlaTolerance = 0x1p-24;
+constexpr double kBlaTolerance = 0x1p-32;
 
 // From this limit on the merged steps pay for their table and the pixel-by-pixel loop
 // (measured in bench/deep_speed.cpp).

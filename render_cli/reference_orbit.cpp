@@ -1,7 +1,7 @@
 #include "reference_orbit.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 #include <boost/multiprecision/cpp_bin_float.hpp>
