@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 
+#include "bench/deep_places.h"
 #include "core/palette.h"
 #include "deep/bla_path.h"
 #include "deep/bla_pixel.h"
@@ -121,6 +122,38 @@ TEST(Bla, NeedleTipAgainstBruteForce)
     const struct { std::int32_t x, r; } rows[] = {{31, 24}, {33, 24}, {32, 25}, {32, 47}, {40, 30}, {20, 10}, {33, 23}};
     for (const auto& row : rows) {
         const Big cr = Big(-2) + step * (row.x - 32), ci = step * (row.r - 24);
+        Big zr = 0, zi = 0;
+        std::int32_t n = 0;
+        for (; n < view.maxIterations; ++n) {
+            const Big twoZrZi = 2 * zr * zi;
+            zr = zr * zr - zi * zi + cr;
+            zi = twoZrZi + ci;
+            if (zr * zr + zi * zi > 4) break;
+        }
+        const std::string color = n < view.maxIterations ? bytesOf(palette.entries[n % 128]) : kInside;
+        EXPECT_EQ(color, pixels.substr(std::size_t(row.r * 64 + row.x) * 3, 3)) << row.x << ", " << row.r << ": " << n;
+    }
+}
+
+// Beside the period-133 minibrot at 1e99 (the benchmarks' first deep place) at limit 20 000:
+// pixels inside, ended early by the interior check, and pixels that escape only after
+// thousands of steps near the minibrot's edge, which an eager check would call inside.
+TEST(Bla, MinibrotAgainstBruteForce)
+{
+    using Big = boost::multiprecision::number<boost::multiprecision::cpp_bin_float<768>,
+                                              boost::multiprecision::et_off>;
+    const DeepPlace& place = kDeepPlaces[0];
+    const DeepView view = blaView(place.centerX, place.centerY, place.magnification, 20000);
+    std::string pixels(64 * 48 * 3, '\0');
+    const FrameBuffer frame = {64, 48, reinterpret_cast<std::uint8_t*>(&pixels[0])};
+    const std::atomic<int> never{0};
+    ASSERT_EQ(kDeepRendered, renderDeepView(view, frame, 2, never, [](double, void*) {}, nullptr, nullptr));
+    Palette palette;
+    buildPalette(paramsOf(view), palette);
+    const Big step = Big(6) / (Big(place.magnification) * 64);
+    const struct { std::int32_t x, r; } rows[] = {{40, 24}, {42, 24}, {46, 24}, {24, 24}, {50, 20}, {28, 12}};
+    for (const auto& row : rows) {
+        const Big cr = Big(place.centerX) + step * (row.x - 32), ci = Big(place.centerY) + step * (row.r - 24);
         Big zr = 0, zi = 0;
         std::int32_t n = 0;
         for (; n < view.maxIterations; ++n) {
