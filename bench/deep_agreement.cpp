@@ -7,14 +7,19 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
+#include <iterator>
 #include <vector>
 
+#include "bench/deep_places.h"
 #include "core/palette.h"
 #include "core/render_job.h"
+#include "deep/bla_path.h"
 #include "deep/deep_render.h"
 #include "files/view_fields.h"
 #include "deep/perturbation_render.h"
@@ -245,6 +250,60 @@ void agreementTable()
     }
 }
 
+// Views of the merged steps: the seven above with their limits, the same raised to 100 000, and
+// the tip of the needle at -2, whose reference lands on the escape circle.
+const DeepBenchView kBlaViews[] = {
+    {"1e20", "1.3e-21", "1.{20}37", "1e20", 1000},       {"1e50", "1.3e-51", "1.{50}37", "1e50", 2000},
+    {"1e100", "1.3e-101", "1.{100}37", "1e100", 3000},   {"1e200", "1.3e-201", "1.{200}37", "1e200", 4000},
+    {"1e50", "1.3e-51", "1.{50}37", "1e50", 100000},     {"1e200", "1.3e-201", "1.{200}37", "1e200", 100000},
+    {"needle 1e20", "-2", "0", "1e20", 1000},             {"needle 1e50", "-2", "0", "1e50", 1000},
+};
+
+double processSeconds()
+{
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+// Today's lanes and the merged steps side by side against brute force: the renderer's
+// settings, then other tolerances, the rebase ratio 4 (rebase where |Z + z| < 2 |z|) and no
+// interior check, or only the settings given.
+void blaAgreement(const BlaSettings* given)
+{
+    const BlaSettings variants[] = {
+        {kBlaNever, kBlaTolerance, 1, 0},          kBlaSettings,
+        {kBlaAlways, 0x1p-16, 1, 1},                {kBlaAlways, 0x1p-24, 1, 1},
+        {kBlaAlways, kBlaTolerance, 4, 1},          {kBlaAlways, kBlaTolerance, 1, 0},
+    };
+    std::printf("\n| view | limit | path | tolerance | rebase ratio | interior | wrong pixels | largest group | "
+                "agreement | processor time |\n|---|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::vector<DeepBenchView> views(std::begin(kBlaViews), std::end(kBlaViews));
+    // The speed benchmark's deep places, at a limit the brute force takes in minutes.
+    for (const DeepPlace& place : kDeepPlaces) views.push_back({place.name, place.centerX, place.centerY, place.magnification, 20000});
+    for (const DeepBenchView& bench : views) {
+        const DeepView deep = viewOf(bench);
+        // Twice the bits: |z|^2 near the escape circle differs from 4 by the square of an offset.
+        const mpfr_prec_t bits = precisionBitsFor(2 * magnificationLog2(deep.magnification)) + 64;
+        const std::vector<std::int32_t> truth = bruteForce(deep, bench, bits);
+        for (int v = 0; v < (given ? 2 : 6); ++v) {
+            BlaSettings settings = v == 1 && given ? *given : variants[v];
+            // Rendered as tavelin-render would: the lanes below the limit of the merged steps.
+            if (v == 1 && settings.choice == kBlaByLimit) settings.choice = kBlaAlways;
+            setBlaSettings(settings);
+            const double start = processSeconds();
+            const std::vector<int> entries = renderedEntries(deep);
+            const double spent = processSeconds() - start;
+            const Agreement agreement = compare(entries, truth, deep.maxIterations);
+            std::printf("| %s | %ld | %s | 2^%d | %g | %s | %d | %d | %.2f %% | %.3f s |\n", bench.name,
+                        long(bench.limit), settings.choice == kBlaNever ? "lanes" : "merged steps",
+                        int(std::log2(settings.tolerance)), settings.rebaseRatio, settings.interiorCheck ? "yes" : "no",
+                        agreement.wrong, agreement.largestGroup,
+                        100.0 * (kWidth * kHeight - agreement.wrong) / (kWidth * kHeight), spent);
+        }
+        std::fflush(stdout);
+    }
+    setBlaSettings(kBlaSettings);
+}
+
 // Where the double kernels give way: the 4e13 view's centre at lower magnifications.
 void doublesByDepth()
 {
@@ -300,5 +359,10 @@ int main(int argc, char** argv)
     if (std::strchr(tables, 'a')) agreementTable();
     if (std::strchr(tables, 'd')) doublesByDepth();
     if (std::strchr(tables, 'o')) orbitTimes();
+    // b: the merged steps against the lanes, in several settings; after it K RATIO INTERIOR for
+    // only a tolerance of 2^-K, a rebase ratio and the interior check.
+    const BlaSettings settings = {kBlaAlways, argc > 4 ? std::ldexp(1.0, -std::atoi(argv[2])) : 0.0,
+                                  argc > 4 ? std::atof(argv[3]) : 0.0, argc > 4 ? std::atoi(argv[4]) : 0};
+    if (std::strchr(tables, 'b')) blaAgreement(argc > 4 ? &settings : nullptr);
     return 0;
 }

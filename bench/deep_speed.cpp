@@ -5,12 +5,18 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/deep_places.h"
 #include "core/render_job.h"
+#include "deep/bla_path.h"
 #include "deep/deep_render.h"
 #include "files/view_fields.h"
 #include "deep/perturbation_render.h"
@@ -53,10 +59,71 @@ double plainSteps(const ViewParams& params)
     return steps;
 }
 
+double processSeconds()
+{
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+// Renders view on one thread with the path chosen; the processor time it took.
+double timedRender(const DeepView& view, const ReferenceOrbit& orbit, const FrameBuffer& frame, BlaChoice choice,
+                   BlaSettings settings)
+{
+    const std::atomic<int> never{0};
+    settings.choice = choice;
+    setBlaSettings(settings);
+    const double start = processSeconds();
+    renderPerturbed(view, orbit, frame, 1, never, noRows, nullptr);
+    return processSeconds() - start;
+}
+
+// Today's lanes against the merged steps at the deep places, limits 10^5 and 10^6, on one
+// thread: processor times, and the pixels whose colours differ between the two.
+void mergedStepsTable(std::int32_t width, std::int32_t height, const BlaSettings& settings)
+{
+    std::vector<std::uint8_t> lanes(std::size_t(width) * height * 3), merged(lanes.size());
+    const FrameBuffer a = {width, height, lanes.data()}, b = {width, height, merged.data()};
+    std::printf("%ldx%ld, one thread, processor time\n\n| place | limit | orbit | lanes | merged steps | ratio | "
+                "pixels that differ |\n|---|---:|---:|---:|---:|---:|---:|\n", long(width), long(height));
+    std::vector<DeepPlace> places(std::begin(kDeepPlaces), std::end(kDeepPlaces));
+    // The speed benchmark's view below, whose pixels escape after about 270 steps.
+    places.push_back({"c = i, 1e100", "0", "1", "1e100"});
+    for (const DeepPlace& place : places) {
+        for (const std::int32_t limit : {10000, 100000, 1000000}) {
+            DeepView view = deepViewOf(kInitialViewParams);
+            std::string error;
+            setDeepField(view, kCenterX, place.centerX, error);
+            setDeepField(view, kCenterY, place.centerY, error);
+            setDeepField(view, kMagnificationField, place.magnification, error);
+            view.maxIterations = limit;
+            ReferenceOrbit orbit;
+            const std::atomic<int> never{0};
+            const double start = processSeconds();
+            computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr);
+            const double orbitTime = processSeconds() - start;
+            const double laneTime = timedRender(view, orbit, a, kBlaNever, settings);
+            const double mergedTime = timedRender(view, orbit, b, kBlaAlways, settings);
+            std::int32_t differ = 0;
+            for (std::size_t i = 0; i < lanes.size(); i += 3) differ += std::memcmp(&lanes[i], &merged[i], 3) != 0;
+            std::printf("| %s | %ld | %.2f s | %.2f s | %.3f s | %.0f | %ld |\n", place.name, long(limit), orbitTime,
+                        laneTime, mergedTime, laneTime / mergedTime, long(differ));
+            std::fflush(stdout);
+        }
+    }
+    setBlaSettings(kBlaSettings);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // deep_speed merged [WIDTH HEIGHT [K RATIO INTERIOR]]: the merged steps against the lanes at
+    // the deep places; tolerance 2^-K, rebase ratio and interior check other than the renderer's.
+    if (argc > 1 && !std::strcmp(argv[1], "merged")) {
+        BlaSettings settings = kBlaSettings;
+        if (argc > 6) settings = {kBlaAlways, std::ldexp(1.0, -std::atoi(argv[4])), std::atof(argv[5]), std::atoi(argv[6])};
+        mergedStepsTable(argc > 3 ? std::atoi(argv[2]) : 160, argc > 3 ? std::atoi(argv[3]) : 120, settings);
+        return 0;
+    }
     const std::atomic<int> never{0};
     std::vector<std::uint8_t> pixels(std::size_t(kWidth) * kHeight * 3);
     const FrameBuffer frame = {kWidth, kHeight, pixels.data()};

@@ -9,8 +9,23 @@
 
 namespace {
 
-// The share of the progress bar that a reference orbit computed here takes.
-constexpr double kOrbitShare = 0.1;
+// The share of the progress bar that a reference orbit computed here takes: its time against
+// the pixels', estimated from measured rates (bench/deep_speed.cpp merged, orbit column: about
+// 1.5 ns a step per bit of precision on one thread; pixels at about 1 ns a step, an estimated
+// 2000 steps each at most, on all threads).
+constexpr double kOrbitSecondsPerStepBit = 1.5e-9;
+constexpr double kPixelSecondsPerStep = 1e-9;
+constexpr double kPixelStepsEstimate = 2000;
+
+double orbitShare(const DeepView& view, const FrameBuffer& frame, std::int32_t threads)
+{
+    const double bits = precisionBitsFor(magnificationLog2(view.magnification));
+    const double orbit = double(view.maxIterations) * bits * kOrbitSecondsPerStepBit;
+    const double steps = view.maxIterations < kPixelStepsEstimate ? view.maxIterations : kPixelStepsEstimate;
+    const double pixels = double(frame.width) * frame.height * steps * kPixelSecondsPerStep / (threads > 0 ? threads : 1);
+    const double share = orbit / (orbit + pixels);
+    return share < 0.01 ? 0.01 : share > 0.95 ? 0.95 : share;
+}
 
 struct ProgressShare {
     const ProgressObserver* observer;
@@ -115,13 +130,14 @@ DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::i
     }
     ReferenceOrbit own;
     if (!orbit || !orbitServes(*orbit, view)) {
-        share.share = kOrbitShare;
+        const double orbitPart = orbitShare(view, frame, threads);
+        share.share = orbitPart;
         const OrbitResult result =
             computeReferenceOrbit(view, magnificationLog2(view.magnification), own, stop, reportOrbit, &share);
         if (result != kOrbitDone) return deepResultOf(result);
         orbit = &own;
-        share.before = kOrbitShare;
-        share.share = 1.0 - kOrbitShare;
+        share.before = orbitPart;
+        share.share = 1.0 - orbitPart;
     }
     return resultOf(renderPerturbed(view, *orbit, frame, threads, stop, reportRows, &share));
 }

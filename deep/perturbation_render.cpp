@@ -5,6 +5,8 @@
 #include "core/palette.h"
 #include "core/row_kernels.h"
 #include "core/x87_control.h"
+#include "deep/bla_pixel.h"
+#include "deep/bla_path.h"
 #include "deep/perturbation_lanes.h"
 
 namespace {
@@ -27,6 +29,7 @@ struct Picture {
     std::uint8_t* bits;
     const std::atomic<int>* stop;
     LaneRun runLanes;  // the double lanes for this processor
+    BlaPicture bla;    // the pixel-by-pixel path with merged steps, where it is taken
 };
 
 template <class T>
@@ -192,6 +195,19 @@ int renderDoubleRow(std::int32_t row, void* context)
     return 1;
 }
 
+int renderBlaRow(std::int32_t row, void* context)
+{
+    const Picture& picture = *static_cast<const Picture*>(context);
+    std::uint8_t* out = picture.bits + std::size_t(row) * picture.width * kBytesPerPixel;
+    const double offsetI = double(pixelOffset(row, picture.height, picture.step));
+    for (std::int32_t x = 0; x < picture.width; ++x) {
+        const std::int32_t n = blaCount(picture.bla, double(pixelOffset(x, picture.width, picture.step)), offsetI);
+        if (n < 0) return 0;
+        putColor(out, x, n < picture.maxIterations ? picture.palette.entries[n & (kPaletteSize - 1)] : picture.insideColor);
+    }
+    return 1;
+}
+
 int renderWideRow(std::int32_t row, void* context)
 {
     // Windows starts threads with 53-bit x87 precision: long doubles need their 64 bits.
@@ -224,6 +240,8 @@ void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, 
     buildPalette(colors, picture.palette);
     picture.insideColor = pixelFromColorRef(view.colors[3]);
     picture.runLanes = rowKernelSupported(kRowKernelAvx2) ? runLanesAvx2 : runLanesSse2;
+    picture.bla = BlaPicture{picture.reference, orbit.excess.get(), picture.lastIndex, picture.maxIterations, nullptr,
+                             nullptr, kBlaRebaseRatio, kBlaInteriorCheck, 0};
 }
 
 int needsWideExponent(const DeepView& view)
@@ -253,6 +271,11 @@ int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const Fra
     setUp(picture, view, orbit, frame.width, frame.height);
     picture.bits = frame.bits;
     picture.stop = &stop;
+    picture.bla.stop = &stop;
+    BlaTable<double> table;
+    if (!needsWideExponent(view) && prepareBlaPath(view, orbit, frame.width, frame.height, table, picture.bla)) {
+        return runRowWorkers(frame.height, threads, renderBlaRow, &picture, stop, report, context);
+    }
     return runRowWorkers(frame.height, threads, needsWideExponent(view) ? renderWideRow : renderDoubleRow, &picture,
                          stop, report, context);
 }

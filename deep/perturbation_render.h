@@ -37,8 +37,9 @@ long double pixelStep(const DeepView& view, std::int32_t width);
 int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const FrameBuffer& frame,
                     std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context);
 
-// The escape count of one pixel (column x, row r of a width x height picture) as the renderer
-// computes it: below the limit for a pixel that escapes, the limit for one that does not.
+// The escape count of one pixel (column x, row r of a width x height picture) as the lanes
+// compute it, without merged steps: below the limit for a pixel that escapes, the limit for one
+// that does not.
 // For checking the renderer against other ways of computing the same pixel.
 std::int32_t perturbedCount(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width,
                             std::int32_t height, std::int32_t x, std::int32_t r);

@@ -1,5 +1,6 @@
 #include "deep/reference_orbit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <new>
@@ -18,22 +19,46 @@ using Big = boost::multiprecision::number<
 
 constexpr std::int32_t kWidestBits = 16384;
 constexpr std::int32_t kReportEvery = 1024;
+// Values the orbit holds at first; it doubles whenever it is full, up to the limit.
+constexpr std::int64_t kFirstCapacity = 1 << 16;
+// Where |Z|^2 from doubles is this near 4, the excess is computed in full precision.
+constexpr double kNearCircle = 0x1p-20;
 
 struct OrbitRun {
     ReferenceOrbit& orbit;
     const std::atomic<int>& stop;
     OrbitProgress report;
     void* context;
+    std::int64_t capacity;  // values the arrays hold
 };
+
+// Makes room for values up to index n; 0 when memory runs out.
+int reserveUpTo(OrbitRun& run, std::int64_t n, std::int64_t limit)
+{
+    if (n < run.capacity) return 1;
+    std::int64_t capacity = run.capacity * 2 < limit + 1 ? run.capacity * 2 : limit + 1;
+    const std::uint64_t bytes = std::uint64_t(capacity) * 3 * sizeof(double);
+    // The copies need the old arrays besides; what the system cannot give without paging is refused.
+    if (bytes > SIZE_MAX || !memoryAllows(bytes)) return 0;
+    std::unique_ptr<double[]> values(new (std::nothrow) double[std::size_t(capacity) * 2]);
+    std::unique_ptr<double[]> excess(new (std::nothrow) double[std::size_t(capacity)]);
+    if (!values || !excess) return 0;
+    std::copy(run.orbit.values.get(), run.orbit.values.get() + 2 * run.capacity, values.get());
+    std::copy(run.orbit.excess.get(), run.orbit.excess.get() + run.capacity, excess.get());
+    run.orbit.values = std::move(values);
+    run.orbit.excess = std::move(excess);
+    run.capacity = capacity;
+    return 1;
+}
 
 template <unsigned kBits>
 OrbitResult iterate(const DeepView& view, OrbitRun& run)
 {
     const Big<kBits> cr(view.centerX), ci(view.centerY);
     Big<kBits> zr = 0, zi = 0;
-    double* values = run.orbit.values.get();
-    values[0] = 0.0;
-    values[1] = 0.0;
+    run.orbit.values[0] = 0.0;
+    run.orbit.values[1] = 0.0;
+    run.orbit.excess[0] = -4.0;
     const std::int32_t limit = view.maxIterations;
     std::int32_t n = 1;
     for (; n <= limit; ++n) {
@@ -46,9 +71,13 @@ OrbitResult iterate(const DeepView& view, OrbitRun& run)
         zr = zr * zr - zi * zi + cr;
         zi = twoZrZi + ci;
         const double r = zr.template convert_to<double>(), i = zi.template convert_to<double>();
-        values[2 * n] = r;
-        values[2 * n + 1] = i;
-        if (r * r + i * i > 4.0) break;  // infinity too, for centres far outside
+        if (!reserveUpTo(run, n, limit)) return kOrbitNoMemory;
+        run.orbit.values[2 * n] = r;
+        run.orbit.values[2 * n + 1] = i;
+        double excess = r * r + i * i - 4.0;
+        if (std::fabs(excess) < kNearCircle) excess = Big<kBits>(zr * zr + zi * zi - 4).template convert_to<double>();
+        run.orbit.excess[n] = excess;
+        if (excess > 0.0) break;  // infinity too, for centres far outside
     }
     run.orbit.length = (n <= limit ? n : limit) + 1;
     return kOrbitDone;
@@ -81,7 +110,7 @@ std::int32_t precisionBitsFor(double magnificationLog2)
 
 std::uint64_t orbitBytes(std::int32_t maxIterations)
 {
-    return (std::uint64_t(maxIterations) + 1) * 2 * sizeof(double);
+    return (std::uint64_t(maxIterations) + 1) * 3 * sizeof(double);
 }
 
 OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, ReferenceOrbit& orbit,
@@ -94,12 +123,12 @@ OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, Refe
     orbit.centerY = view.centerY;
     orbit.maxIterations = view.maxIterations;
     orbit.length = 0;
-    const std::uint64_t bytes = orbitBytes(view.maxIterations);
-    orbit.values.reset(bytes <= SIZE_MAX && memoryAllows(bytes)
-                           ? new (std::nothrow) double[std::size_t(bytes / sizeof(double))]
-                           : nullptr);
-    if (!orbit.values) return kOrbitNoMemory;
-    OrbitRun run = {orbit, stop, report, context};
+    const std::int64_t capacity = kFirstCapacity < view.maxIterations + std::int64_t(1) ? kFirstCapacity
+                                                                                     : view.maxIterations + std::int64_t(1);
+    orbit.values.reset(new (std::nothrow) double[std::size_t(capacity) * 2]);
+    orbit.excess.reset(new (std::nothrow) double[std::size_t(capacity)]);
+    if (!orbit.values || !orbit.excess) return kOrbitNoMemory;
+    OrbitRun run = {orbit, stop, report, context, capacity};
     try {
         return iterateAt(orbit.precisionBits, view, run);
     } catch (const std::bad_alloc&) {

@@ -20,6 +20,9 @@ struct ReferenceOrbit {
     // Z(0) = 0, Z(1) = c, ... as (real, imaginary) pairs, up to the first value outside the
     // radius 2 or up to Z(maxIterations); `length` values in all.
     std::unique_ptr<double[]> values;
+    // |Z(m)|^2 - 4 for each value, from the high-precision values where Z(m) lies near the
+    // escape circle (the doubles of Z(m) alone cannot tell there which side a pixel is on).
+    std::unique_ptr<double[]> excess;
     std::int32_t length;
 };
 
@@ -31,7 +34,7 @@ enum OrbitResult { kOrbitStopped = 0, kOrbitDone = 1, kOrbitNoMemory = 2, kOrbit
 // Bits of precision that a view at magnification 2^log2 needs for its centre and orbit.
 std::int32_t precisionBitsFor(double magnificationLog2);
 
-// Bytes the orbit of a limit takes; the caller can refuse a limit before it starts.
+// Bytes the orbit of a limit takes at most (it grows as it is computed, up to this).
 std::uint64_t orbitBytes(std::int32_t maxIterations);
 
 // Computes the orbit of view's centre for view's limit, at the precision that magnifications

@@ -1,0 +1,69 @@
+#include "deep/bla_path.h"
+
+#include <cmath>
+
+#include "platform/memory.h"
+#include "deep/perturbation_render.h"
+
+namespace {
+
+BlaSettings gSettings = kBlaSettings;
+// A reference return counts where it comes this near 0, after at least this many steps.
+constexpr double kNearZero = 0x1p-10;
+constexpr std::int32_t kShortestReturn = 64;
+
+// Whether a reference value up to the picture's last index lies so near the escape circle that
+// only the excess decides a pixel's escape there.
+int touchesEscapeCircle(const ReferenceOrbit& orbit, std::int32_t lastIndex)
+{
+    for (std::int32_t m = 0; m <= lastIndex; ++m) {
+        if (std::fabs(orbit.excess[m]) < kEscapeCircleMargin) return 1;
+    }
+    return 0;
+}
+
+// The first index m >= 1 at which the reference comes within twice its smallest size of 0: where
+// an attracting cycle returns near 0, its period (or a multiple). 0 where the reference never
+// comes near 0 or returns so often that looking at every return would shorten the merged steps.
+std::int32_t returnPeriod(const ReferenceOrbit& orbit, std::int32_t lastIndex)
+{
+    double smallest = HUGE_VAL;
+    for (std::int32_t m = 1; m <= lastIndex; ++m) {
+        const double size = std::fabs(orbit.values[2 * m]) + std::fabs(orbit.values[2 * m + 1]);
+        smallest = size < smallest ? size : smallest;
+    }
+    for (std::int32_t m = 1; m <= lastIndex; ++m) {
+        if (std::fabs(orbit.values[2 * m]) + std::fabs(orbit.values[2 * m + 1]) <= 2 * smallest) {
+            return smallest < kNearZero && m >= kShortestReturn ? m : 0;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+void setBlaSettings(const BlaSettings& settings)
+{
+    gSettings = settings;
+}
+
+int prepareBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
+                   BlaTable<double>& table, BlaPicture& pixel)
+{
+    table.levels = 0;
+    pixel.table = &table;
+    pixel.rebaseRatio = gSettings.rebaseRatio;
+    pixel.interiorCheck = gSettings.interiorCheck;
+    pixel.checkPeriod = 0;
+    if (!orbit.excess || gSettings.choice == kBlaNever) return 0;
+    const std::int32_t lastIndex = orbit.length < view.maxIterations + 1 ? orbit.length - 1 : view.maxIterations;
+    const int onCircle = touchesEscapeCircle(orbit, lastIndex);
+    if (!onCircle && gSettings.choice == kBlaByLimit && view.maxIterations < kBlaFromLimit) return 0;
+    pixel.checkPeriod = returnPeriod(orbit, lastIndex);
+    const double step = std::fabs(double(pixelStep(view, width)));
+    const double largestOffset = std::hypot(double(width / 2), double(height / 2)) * step;
+    // The table is left out where it does not fit: the lanes need none.
+    const int fits = blaBytes(lastIndex + 1, sizeof(BlaStep<double>))  <= availableMemory();
+    const int built = fits && buildBlaTable<double>(orbit.values.get(), orbit.excess.get(), lastIndex, largestOffset, gSettings.tolerance, table);
+    return built || onCircle;
+}

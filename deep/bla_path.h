@@ -1,0 +1,50 @@
+// Where perturbation takes merged steps: the choice between the vector lanes (every pixel takes
+// every step, sixteen pixels at once) and the pixel-by-pixel path with the table of merged
+// steps, and the table's tolerance.
+#pragma once
+
+#include <cstdint>
+
+#include "deep/bla_pixel.h"
+#include "deep/bla_table.h"
+#include "deep/deep_view.h"
+#include "deep/reference_orbit.h"
+
+// The relative size of the neglected z^2 against the linear term of a step: measured against
+// brute force in bench/deep_agreement.cpp (see bench/README.md).
+constexpr double kBlaTolerance = 0x1p-32;
+
+// From this limit on the merged steps pay for their table and the pixel-by-pixel loop
+// (measured in bench/deep_speed.cpp).
+constexpr std::int32_t kBlaFromLimit = 10000;
+
+// Within this of the escape circle (|Z|^2 - 4) the doubles of |Z + z|^2 can no longer decide
+// escape: the lanes' test is not taken where the reference comes this close.
+constexpr double kEscapeCircleMargin = 0x1p-30;
+
+// The pixel-by-pixel path rebases where |Z + z| < |z| x sqrt(kBlaRebaseRatio) (measured: see
+// bench/README.md), and ends pixels inside attracting cycles early unless told not to.
+constexpr double kBlaRebaseRatio = 1.0;
+constexpr int kBlaInteriorCheck = 1;
+
+enum BlaChoice { kBlaByLimit = 0, kBlaNever = 1, kBlaAlways = 2 };
+
+struct BlaSettings {
+    BlaChoice choice;
+    double tolerance;
+    double rebaseRatio;
+    int interiorCheck;
+};
+
+constexpr BlaSettings kBlaSettings = {kBlaByLimit, kBlaTolerance, kBlaRebaseRatio, kBlaInteriorCheck};
+
+// For benchmarks and measurements: which path to take, and how. Not for threads rendering at
+// the same time.
+void setBlaSettings(const BlaSettings& settings);
+
+// Whether view, rendered at width x height from orbit with double differences, takes the
+// pixel-by-pixel path; builds its table and sets pixel's table and rules if so (the table stays
+// empty where it does not fit in memory: the lanes are taken then, unless the reference touches
+// the escape circle).
+int prepareBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
+                   BlaTable<double>& table, BlaPicture& pixel);

@@ -1,0 +1,169 @@
+// Merged perturbation steps: the table against stepping one by one, the choice of a step by
+// its radius, and the escape test of a reference on the escape circle against brute force.
+#include <boost/multiprecision/cpp_bin_float.hpp>
+
+#include <cmath>
+#include <complex>
+
+#include "bench/deep_places.h"
+#include "core/palette.h"
+#include "deep/bla_path.h"
+#include "deep/bla_pixel.h"
+#include "deep/deep_render.h"
+#include "files/view_fields.h"
+#include "deep/perturbation_render.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using Complex = std::complex<long double>;
+
+DeepView blaView(const char* x, const char* y, const char* magnification, std::int32_t limit)
+{
+    DeepView view = deepViewOf(testView(0, 0, 1, limit));
+    std::string error;
+    EXPECT_TRUE(setDeepField(view, kCenterX, x, error) && setDeepField(view, kCenterY, y, error) &&
+                setDeepField(view, kMagnificationField, magnification, error))
+        << error;
+    return view;
+}
+
+Complex referenceAt(const ReferenceOrbit& orbit, std::int64_t m)
+{
+    return Complex(orbit.values[2 * m], orbit.values[2 * m + 1]);
+}
+
+}  // namespace
+
+// A difference inside a merged step's radius, stepped one by one (z -> 2 Z z + z^2 + c, in long
+// doubles), ends where A z + B c puts it, to within the tolerance per step; at c = i at 1e200
+// (periodic: the orbit runs to the limit), for steps of 2 to 256 reference steps.
+TEST(Bla, MergedStepsAgainstSingleSteps)
+{
+    const DeepView view = blaView("0", "1", "1e200", 3000);
+    ReferenceOrbit orbit;
+    const std::atomic<int> never{0};
+    ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
+    const double largestOffset = 6e-200;
+    BlaTable<double> table;
+    ASSERT_TRUE(buildBlaTable<double>(orbit.values.get(), orbit.excess.get(), orbit.length - 1, largestOffset,
+                                      kBlaTolerance, table));
+    ASSERT_GE(table.levels, 9);
+    const struct { int level; std::int64_t j; } rows[] = {{1, 0}, {1, 7}, {2, 3}, {3, 11}, {5, 2}, {6, 9}, {8, 1}, {8, 5}};
+    int taken = 0;
+    for (const auto& row : rows) {
+        const BlaStep<double>& s = table.steps[std::size_t(table.levelStart[row.level] + row.j)];
+        if (!(s.radius > 0)) continue;
+        ++taken;
+        const std::int64_t from = 1 + row.j * (std::int64_t(1) << row.level);
+        // A difference near the radius (A dominates) and one of the offsets' size (B does).
+        for (const Complex start : {Complex(s.radius * 0.55, -s.radius * 0.4), Complex(largestOffset, largestOffset)}) {
+            const Complex c(largestOffset * 0.6, -largestOffset * 0.8);
+            Complex z = start;
+            for (std::int64_t m = from; m < from + (std::int64_t(1) << row.level); ++m) {
+                z = 2.0L * referenceAt(orbit, m) * z + z * z + c;
+            }
+            const Complex merged = Complex(s.ar, s.ai) * start + Complex(s.br, s.bi) * c;
+            EXPECT_LE(std::abs(merged - z), 4 * kBlaTolerance * (1 << row.level) * std::abs(z))
+                << "level " << row.level << ", entry " << row.j;
+        }
+    }
+    EXPECT_GE(taken, 6);
+}
+
+// A difference takes the longest step whose radius it is within, and a shorter one (or a
+// single step, level 0) where a longer one would take it outside its radius; never more steps
+// than it has left before the limit.
+TEST(Bla, StepChosenByRadius)
+{
+    const DeepView view = blaView("0", "1", "1e200", 3000);
+    ReferenceOrbit orbit;
+    const std::atomic<int> never{0};
+    ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
+    BlaTable<double> table;
+    ASSERT_TRUE(buildBlaTable<double>(orbit.values.get(), orbit.excess.get(), orbit.length - 1, 6e-200, kBlaTolerance,
+                                      table));
+    ASSERT_GE(table.levels, 9);
+    const std::int64_t m = 1 + 5 * 64;  // level 6 at most
+    const BlaStep<double>& six = table.steps[std::size_t(table.levelStart[6] + 5)];
+    const BlaStep<double>& five = table.steps[std::size_t(table.levelStart[5] + 10)];
+    ASSERT_LT(six.radius, five.radius);  // otherwise the rows below prove nothing
+    const struct { double size; std::int64_t most; int level; } rows[] = {
+        {six.radius * 0.99, 1000, 6}, {six.radius * 1.01, 1000, 5}, {six.radius * 0.99, 63, 5},
+        {five.radius * 1.01, 1000, -1}, {0.0, 1, 0},
+    };
+    for (const auto& row : rows) {
+        const BlaStep<double>* step = nullptr;
+        const int level = blaLevelAt(table, m, row.size, row.most, step);
+        if (row.level >= 0) {
+            EXPECT_EQ(row.level, level) << row.size << ", " << row.most;
+        }
+        EXPECT_TRUE(level < 5 || row.level >= 5) << row.size;
+        if (level > 0) {
+            EXPECT_LT(row.size, step->radius);
+        }
+    }
+}
+
+// The tip of the needle at 1e50: the reference -2 has the orbit 0, -2, 2, 2, ..., on the escape
+// circle, where |Z + z|^2 rounds to 4 in doubles. From the excess, pixels escape at the step a
+// brute-force render (in binary floating point of twice the centre's precision) says.
+TEST(Bla, NeedleTipAgainstBruteForce)
+{
+    using Big = boost::multiprecision::number<boost::multiprecision::cpp_bin_float<512>,
+                                              boost::multiprecision::et_off>;
+    const DeepView view = blaView("-2", "0", "1e50", 1000);
+    std::string pixels(64 * 48 * 3, '\0');
+    const FrameBuffer frame = {64, 48, reinterpret_cast<std::uint8_t*>(&pixels[0])};
+    const std::atomic<int> never{0};
+    ASSERT_EQ(kDeepRendered, renderDeepView(view, frame, 2, never, kNoObserver, nullptr));
+    Palette palette;
+    buildPalette(paramsOf(view), palette);
+    const Big step = Big(6) / (Big("1e50") * 64);
+    const struct { std::int32_t x, r; } rows[] = {{31, 24}, {33, 24}, {32, 25}, {32, 47}, {40, 30}, {20, 10}, {33, 23}};
+    for (const auto& row : rows) {
+        const Big cr = Big(-2) + step * (row.x - 32), ci = step * (row.r - 24);
+        Big zr = 0, zi = 0;
+        std::int32_t n = 0;
+        for (; n < view.maxIterations; ++n) {
+            const Big twoZrZi = 2 * zr * zi;
+            zr = zr * zr - zi * zi + cr;
+            zi = twoZrZi + ci;
+            if (zr * zr + zi * zi > 4) break;
+        }
+        const std::string color = n < view.maxIterations ? bytesOf(palette.entries[n % 128]) : kInside;
+        EXPECT_EQ(color, pixels.substr(std::size_t(row.r * 64 + row.x) * 3, 3)) << row.x << ", " << row.r << ": " << n;
+    }
+}
+
+// Beside the period-133 minibrot at 1e99 (the benchmarks' first deep place) at limit 20 000:
+// pixels inside, ended early by the interior check, and pixels that escape only after
+// thousands of steps near the minibrot's edge, which an eager check would call inside.
+TEST(Bla, MinibrotAgainstBruteForce)
+{
+    using Big = boost::multiprecision::number<boost::multiprecision::cpp_bin_float<768>,
+                                              boost::multiprecision::et_off>;
+    const DeepPlace& place = kDeepPlaces[0];
+    const DeepView view = blaView(place.centerX, place.centerY, place.magnification, 20000);
+    std::string pixels(64 * 48 * 3, '\0');
+    const FrameBuffer frame = {64, 48, reinterpret_cast<std::uint8_t*>(&pixels[0])};
+    const std::atomic<int> never{0};
+    ASSERT_EQ(kDeepRendered, renderDeepView(view, frame, 2, never, kNoObserver, nullptr));
+    Palette palette;
+    buildPalette(paramsOf(view), palette);
+    const Big step = Big(6) / (Big(place.magnification) * 64);
+    const struct { std::int32_t x, r; } rows[] = {{40, 24}, {42, 24}, {46, 24}, {24, 24}, {50, 20}, {28, 12}};
+    for (const auto& row : rows) {
+        const Big cr = Big(place.centerX) + step * (row.x - 32), ci = Big(place.centerY) + step * (row.r - 24);
+        Big zr = 0, zi = 0;
+        std::int32_t n = 0;
+        for (; n < view.maxIterations; ++n) {
+            const Big twoZrZi = 2 * zr * zi;
+            zr = zr * zr - zi * zi + cr;
+            zi = twoZrZi + ci;
+            if (zr * zr + zi * zi > 4) break;
+        }
+        const std::string color = n < view.maxIterations ? bytesOf(palette.entries[n % 128]) : kInside;
+        EXPECT_EQ(color, pixels.substr(std::size_t(row.r * 64 + row.x) * 3, 3)) << row.x << ", " << row.r << ": " << n;
+    }
+}
