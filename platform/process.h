@@ -24,3 +24,7 @@ std::FILE* openPipeTo(const std::string& commandLine);
 
 // Closes the pipe and waits for the command to end; 1 when it ended with success.
 int closePipe(std::FILE* pipe);
+
+// Runs a command line and reads what it writes on standard output into output (its error
+// output is dropped); 1 when it ended with success.
+int readOutputOf(const std::string& commandLine, std::string& output);

@@ -56,3 +56,13 @@ int closePipe(std::FILE* pipe)
     const int status = pclose(pipe);
     return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+int readOutputOf(const std::string& commandLine, std::string& output)
+{
+    std::FILE* pipe = popen((commandLine + " 2>/dev/null").c_str(), "r");
+    if (!pipe) return 0;
+    char piece[256];
+    output.clear();
+    for (std::size_t count; (count = std::fread(piece, 1, sizeof piece, pipe)) > 0;) output.append(piece, count);
+    return closePipe(pipe);
+}

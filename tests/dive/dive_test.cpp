@@ -58,7 +58,7 @@ TEST(Dive, ResampledFramesAgainstExactFrames)
             resampled.push_back(arg);
         }
         exact.insert(exact.end(), {"--exact-frames", "-o", folder + "exact-%02d.png"});
-        resampled.insert(resampled.end(), {"-o", folder + "resampled-%02d.png"});
+        resampled.insert(resampled.end(), {"--resampled-frames", "-o", folder + "resampled-%02d.png"});
         ASSERT_EQ(0, runTool(exact)) << toolMessages;
         ASSERT_EQ(0, runTool(resampled)) << toolMessages;
         for (int frame = 0; frame < 16; ++frame) {
@@ -84,7 +84,8 @@ TEST(Dive, KeyframesFolder)
     const std::string folder = freshFolder("dive-keys"), view = folder + "view.vwp", out = folder + "d%d.png";
     const std::string keys = out + ".keyframes/";
     writeWholeFile(view, bytesOf(kMinibrot));
-    const std::vector<std::string> dive = {view, "--dive", "1", "--fps", "10", "--size", "32x24", "-o", out, "--quiet"};
+    const std::vector<std::string> dive = {view, "--dive", "1", "--fps", "10", "--size", "32x24", "-o", out, "--quiet",
+                                           "--resampled-frames"};
     std::vector<std::string> job = dive;
     job.insert(job.end(), {"--keyframes", "2-4"});
     ASSERT_EQ(0, runTool(job)) << toolMessages;

@@ -1,0 +1,28 @@
+// The time a dive has left, from what its parts cost as it goes: the latest keyframe rendered
+// (deeper keyframes cost more, so the latest is the nearest guess for the next), the average
+// frame made so far (reading, resampling or rendering, and encoding), and, before any frame is
+// made, a frame's usual share of a keyframe's cost.
+#pragma once
+
+#include <cstdint>
+
+struct DiveCosts {
+    double keyframeSeconds;          // the latest keyframe rendered, or 0
+    std::int32_t keyframesRendered;
+    double frameSeconds;             // all frames made so far
+    std::int32_t framesMade;
+    double frameShare;               // a frame's cost against a keyframe's, until frames are measured
+};
+
+// The picture under way: a keyframe, an exact frame, or none, its share done and its seconds.
+enum class PictureKind { none, keyframe, frame };
+struct PictureUnderWay {
+    PictureKind kind;
+    double done;
+    double seconds;
+};
+
+// Seconds left for keyframesLeft keyframes and framesLeft frames (the picture under way
+// counted among them); -1 while nothing has been measured to estimate from.
+double diveSecondsLeft(const DiveCosts& costs, std::int32_t keyframesLeft, std::int32_t framesLeft,
+                       const PictureUnderWay& picture);
