@@ -2,11 +2,16 @@
 // jobs that share the keyframes; the disk's room; frames of a longer dive; and a video that
 // the encoder reported but did not write.
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "dive/dive_keyframes.h"
+#include "platform/interrupt.h"
 #include "platform/process.h"
 #include "tests/test_support.h"
 #include "tests/tool_runner.h"
@@ -91,7 +96,8 @@ TEST(DiveFiles, LinksInTheKeyframesFolder)
 }
 
 // An encoder that ends with success but leaves no video, a damaged one, or one cut short:
-// the old video stays, one line, exit 1, and no temporary file is left; so after a failure.
+// the old video stays, one line, exit 1, and no temporary file is left; so after a failure
+// and after Ctrl+C while frames go to the encoder.
 TEST(DiveFiles, VideoCheckedBeforeItReplacesTheOld)
 {
     const std::string folder = freshFolder("dive-encoder"), view = folder + "view.vwp", out = folder + "d.mp4";
@@ -103,25 +109,29 @@ TEST(DiveFiles, VideoCheckedBeforeItReplacesTheOld)
     const int haveFfmpeg = findProgram("ffmpeg", real, sizeof real);
     const std::string shortVideo = std::string("n=$#; i=0; for a; do i=$((i+1)); [ $i -lt $n ] && set -- \"$@\" "
                                                "\"$a\"; done; shift $n; exec '") + real + "' \"$@\" -frames:v 3 \"$a\"";
-    const struct { std::string script; const char* message; } encoders[] = {
-        {"cat >/dev/null", "wrote an empty file"},
-        {"cat >/dev/null; for a; do :; done; printf garbage > \"${a#file:}\"", "wrote no video"},
-        {"cat >/dev/null; exit 1", "ffmpeg could not make"},
-        {haveFfmpeg ? shortVideo : "", "16,12,3 (width, height, frames) instead of 16,12,12"},
+    const struct { std::string script; int exit; const char* message; } encoders[] = {
+        {"cat >/dev/null", 1, "wrote an empty file"},
+        {"cat >/dev/null; for a; do :; done; printf garbage > \"${a#file:}\"", 1, "wrote no video"},
+        {"cat >/dev/null; exit 1", 1, "ffmpeg could not make"},
+        {haveFfmpeg ? shortVideo : "", 1, "64,48,3 (width, height, frames) instead of 64,48,12"},
+        {"head -c 100 >/dev/null; kill -INT $TEST_PID; cat >/dev/null", 130, "interrupted"},
     };
+    setenv("TEST_PID", std::to_string(getpid()).c_str(), 1);
+    catchInterrupt(&toolInterrupted);
     for (const auto& e : encoders) {
         if (e.script.empty()) continue;
         writeWholeFile(fake + "ffmpeg", "#!/bin/sh\n" + e.script + "\n");
         std::filesystem::permissions(fake + "ffmpeg", std::filesystem::perms::owner_all);
         setPath(fake + ":" + path);
-        const int code = runTool({view, "--dive", "1", "--fps", "12", "--size", "16x12", "--exact-frames", "--quiet",
+        const int code = runTool({view, "--dive", "1", "--fps", "12", "--size", "64x48", "--exact-frames", "--quiet",
                                   "-o", out});
         setPath(path);
-        EXPECT_EQ(1, code) << e.message;
+        EXPECT_EQ(e.exit, code) << e.message;
         EXPECT_TRUE(oneLineSaying(e.message)) << toolMessages;
         EXPECT_EQ("old", readWholeFile(out));
         EXPECT_EQ((std::vector<std::string>{"bin", "d.mp4", "view.vwp"}), filesIn(folder));
     }
+    signal(SIGINT, SIG_DFL);
 }
 #endif
 
