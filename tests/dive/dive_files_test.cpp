@@ -26,15 +26,6 @@ std::vector<std::string> with(std::vector<std::string> args, std::initializer_li
     return args;
 }
 
-void setPath(const std::string& path)
-{
-#ifdef _WIN32
-    _putenv_s("PATH", path.c_str());
-#else
-    setenv("PATH", path.c_str(), 1);
-#endif
-}
-
 }  // namespace
 
 // Only keyframes of this manifest, whole and unchanged, count as done: a job renders again
@@ -122,10 +113,10 @@ TEST(DiveFiles, VideoCheckedBeforeItReplacesTheOld)
         if (e.script.empty()) continue;
         writeWholeFile(fake + "ffmpeg", "#!/bin/sh\n" + e.script + "\n");
         std::filesystem::permissions(fake + "ffmpeg", std::filesystem::perms::owner_all);
-        setPath(fake + ":" + path);
+        setenv("PATH", (fake + ":" + path).c_str(), 1);
         const int code = runTool({view, "--dive", "1", "--fps", "12", "--size", "64x48", "--exact-frames", "--quiet",
                                   "-o", out});
-        setPath(path);
+        setenv("PATH", path.c_str(), 1);
         EXPECT_EQ(e.exit, code) << e.message;
         EXPECT_TRUE(oneLineSaying(e.message)) << toolMessages;
         EXPECT_EQ("old", readWholeFile(out));
