@@ -20,7 +20,7 @@ double diveSecondsLeft(const DiveCosts& costs, std::int32_t keyframesLeft, std::
     if (keyframe < 0 && picture.kind == PictureKind::keyframe) keyframe = underWay;
     double frame = costs.framesMade > 0 ? costs.frameSeconds / costs.framesMade : -1;
     if (frame < 0 && picture.kind == PictureKind::frame) frame = underWay;
-    if (frame < 0 && keyframe >= 0) frame = keyframe * costs.frameShare;
+    if (frame < 0) frame = costs.frameGuess;
     if ((keyframesLeft > 0 && keyframe < 0) || (framesLeft > 0 && frame < 0)) return -1;
     double left = (keyframesLeft > 0 ? keyframesLeft * keyframe : 0) + (framesLeft > 0 ? framesLeft * frame : 0);
     if (picture.kind == PictureKind::keyframe) left -= picture.done * keyframe;

@@ -1,7 +1,8 @@
 // The time a dive has left, from what its parts cost as it goes: the latest keyframe rendered
 // (deeper keyframes cost more, so the latest is the nearest guess for the next), the average
 // frame made so far (reading, resampling or rendering, and encoding), and, before any frame is
-// made, a frame's usual share of a keyframe's cost.
+// made, a guess timed before the work (a resampled frame costs the same at any depth, unlike
+// a keyframe: a share of a keyframe's cost was off 18x in a dive to 1e12).
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,7 @@ struct DiveCosts {
     std::int32_t keyframesRendered;
     double frameSeconds;             // all frames made so far
     std::int32_t framesMade;
-    double frameShare;               // a frame's cost against a keyframe's, until frames are measured
+    double frameGuess;               // seconds of a frame until frames are measured; -1: none
 };
 
 // The picture under way: a keyframe, an exact frame, or none, its share done and its seconds.

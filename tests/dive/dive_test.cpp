@@ -205,19 +205,20 @@ TEST(Dive, ResampleWeights)
     }
 }
 
-// The time left from measured costs: the latest keyframe, the average frame, a frame's share
-// of a keyframe until frames are measured, and the picture under way once a little is done.
+// The time left from measured costs: the latest keyframe, the average frame, the guess of a
+// frame until frames are measured, and the picture under way once a little is done.
 TEST(Dive, TimeLeft)
 {
     const PictureUnderWay none = {PictureKind::none, 0, 0};
     const struct { DiveCosts costs; std::int32_t keyframes, frames; PictureUnderWay picture; double left; } cases[] = {
-        {{0, 0, 0, 0, 0.05}, 3, 10, none, -1},
-        {{0, 0, 0, 0, 0.05}, 4, 100, {PictureKind::keyframe, 0.25, 2}, 4 * 8 - 2 + 100 * 0.4},
-        {{0, 0, 0, 0, 0.05}, 4, 100, {PictureKind::keyframe, 0.01, 2}, -1},
-        {{10, 2, 0, 0, 0.05}, 1, 10, {PictureKind::keyframe, 0.01, 0.5}, 10 - 0.1 + 10 * 0.5},
-        {{10, 2, 30, 60, 0.05}, 2, 40, none, 20 + 20},
-        {{0, 0, 0, 0, 0.25}, 0, 10, {PictureKind::frame, 0.5, 1}, 10 * 2 - 1},
-        {{10, 2, 30, 60, 0.05}, 0, 0, none, 0},
+        {{0, 0, 0, 0, 0.1}, 3, 10, none, -1},
+        {{0, 0, 0, 0, 0.1}, 4, 100, {PictureKind::keyframe, 0.25, 2}, 4 * 8 - 2 + 100 * 0.1},
+        {{0, 0, 0, 0, 0.1}, 4, 100, {PictureKind::keyframe, 0.01, 2}, -1},
+        {{10, 2, 0, 0, 0.1}, 1, 10, {PictureKind::keyframe, 0.01, 0.5}, 10 - 0.1 + 10 * 0.1},
+        {{10, 2, 30, 60, 0.1}, 2, 40, none, 20 + 20},
+        {{0, 0, 0, 0, -1}, 0, 10, {PictureKind::frame, 0.5, 1}, 10 * 2 - 1},
+        {{0, 0, 0, 0, -1}, 0, 10, none, -1},
+        {{10, 2, 30, 60, 0.1}, 0, 0, none, 0},
     };
     for (const auto& c : cases) {
         EXPECT_NEAR(c.left, diveSecondsLeft(c.costs, c.keyframes, c.frames, c.picture), 1e-9) << c.keyframes << " " << c.frames;
