@@ -517,13 +517,15 @@ DiveResult check(Dive& dive, char (&encoder)[kMaxPath])
     return result == DiveResult::done ? allocatePictures(dive) : result;
 }
 
-// Seconds of a resampled frame, from one resampling of the (blank) pictures timed before the
+// Seconds of a resampled frame, from a resampling of the (blank) pictures timed before the
 // work; -1 where frames are rendered or not made.
 double resampledFrameGuess(Dive& dive)
 {
     if (dive.exact || dive.keyframesOnly) return -1;
     const FrameBuffer& key = dive.outer.frame;
     std::memset(key.bits, 0, std::size_t(key.width) * key.height * kBytesPerPixel);
+    // The first one also pays for touching the frame's memory the first time: the second is timed.
+    resampleFrame(key, &key, 0.5, dive.frame.frame, dive.request->threads);
     const Clock::time_point start = Clock::now();
     resampleFrame(key, &key, 0.5, dive.frame.frame, dive.request->threads);
     return kFramePerResampling * secondsSince(start);
