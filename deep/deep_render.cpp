@@ -37,7 +37,7 @@ struct ProgressShare {
 void reportOrbit(double done, void* context)
 {
     const ProgressShare& share = *static_cast<const ProgressShare*>(context);
-    ProgressReport report = {share.before + share.share * done, nullptr, 0, share.rows, 0, 0, 0, 0};
+    ProgressReport report = {share.before + share.share * done, nullptr, 0, share.rows, 0, 0, 0, 0, -1, nullptr};
     tell(*share.observer, report);
 }
 
@@ -45,7 +45,7 @@ void reportRows(std::int32_t rowsDone, void* context)
 {
     const ProgressShare& share = *static_cast<const ProgressShare*>(context);
     ProgressReport report = {share.before + share.share * rowsDone / share.rows, nullptr, rowsDone, share.rows,
-                             0, 0, 0, 0};
+                             0, 0, 0, 0, -1, nullptr};
     tell(*share.observer, report);
 }
 

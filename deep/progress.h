@@ -12,6 +12,8 @@ struct ProgressReport {
     std::int32_t rowsDone, rows;            // a picture's rows
     std::int32_t keyframesDone, keyframes;  // a dive's keyframes and frames
     std::int32_t framesDone, frames;
+    double secondsLeft;   // a dive's estimate from what its parts cost so far; -1: from done
+    const char* note;     // a line to show once before the work goes on, or null
 };
 
 struct ProgressObserver {

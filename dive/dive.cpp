@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
 
 #include "core/bitmap_file.h"
+#include "dive/dive_estimate.h"
 #include "dive/dive_keyframes.h"
 #include "dive/dive_plan.h"
 #include "dive/dive_renderer.h"
@@ -18,16 +20,15 @@
 #include "files/picture_files.h"
 #include "files/png_memory.h"
 #include "files/refusal.h"
+#include "platform/disk_space.h"
 #include "platform/memory.h"
 #include "platform/system.h"
 
 namespace {
 
-// A resampled and encoded frame costs about this share of a keyframe's render (measured at 1e6
-// and at 1e50: bench/README.md). A keyframe has four times a frame's pixels, so a frame
-// rendered exactly weighs about a quarter of one.
-constexpr double kResampledFrameWeight = 0.056;
-constexpr double kExactFrameWeight = 0.25;
+// Encoding a frame costs about as much as resampling it (5.7 s and 4.3 s for 300 frames of
+// 320 x 180): the guess of a frame before any is made is twice one resampling, timed.
+constexpr double kFramePerResampling = 2;
 
 using Clock = std::chrono::steady_clock;
 
@@ -36,14 +37,14 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// The dive's progress: keyframes and frames weighed by their share of the work, told to the
-// observer about ten times a second and after every picture.
+// The dive's progress: the time left estimated from what keyframes and frames cost so far, told
+// to the observer about ten times a second and after every picture.
 struct Progress {
     ProgressObserver observer;
-    Clock::time_point lastTold;
+    Clock::time_point start, lastTold, pictureStart;
     ProgressReport report;
-    double frameWeight;    // of a frame against a keyframe
-    double pictureWeight;  // of the picture being rendered: a keyframe's, a frame's, or 0
+    DiveCosts costs;
+    PictureKind picture;  // being rendered
 };
 
 // pictureDone: the share of the picture being rendered that is done.
@@ -52,10 +53,17 @@ void tellProgress(Progress& progress, double pictureDone, int always)
     if (!always && std::chrono::duration<double>(Clock::now() - progress.lastTold).count() < 0.1) return;
     progress.lastTold = Clock::now();
     ProgressReport& r = progress.report;
-    const double total = r.keyframes + r.frames * progress.frameWeight;
-    const double done = r.keyframesDone + r.framesDone * progress.frameWeight + progress.pictureWeight * pictureDone;
-    r.done = total > 0 ? done / total : 1;
+    const PictureUnderWay picture = {progress.picture, pictureDone, secondsSince(progress.pictureStart)};
+    r.secondsLeft = diveSecondsLeft(progress.costs, r.keyframes - r.keyframesDone, r.frames - r.framesDone, picture);
+    const double spent = secondsSince(progress.start);
+    r.done = r.secondsLeft < 0 ? 0 : spent + r.secondsLeft > 0 ? spent / (spent + r.secondsLeft) : 1;
     tell(progress.observer, r);
+}
+
+void startPicture(Progress& progress, PictureKind kind)
+{
+    progress.picture = kind;
+    progress.pictureStart = Clock::now();
 }
 
 void onPicture(const ProgressReport& picture, void* context)
@@ -81,6 +89,10 @@ int allocate(PictureSlot& slot, std::int32_t width, std::int32_t height)
 
 struct Dive {
     const DiveRequest* request;
+    int exact;                                   // frames rendered, not resampled
+    int keyframesOnly;                           // a job that renders keyframes and ends
+    std::int32_t firstKey, lastKey, keyStep;     // the keyframes of the job
+    std::string manifest;                        // what the keyframes show
     const std::atomic<int>* stop;
     DiveOutcome* outcome;
     DivePlan plan;
@@ -138,24 +150,30 @@ ProgressObserver pictureObserver(Dive& dive)
 DiveResult renderKeyframe(Dive& dive, std::int32_t keyframe, PictureSlot& slot)
 {
     const Clock::time_point start = Clock::now();
-    dive.progress.pictureWeight = 1;
+    const PictureKind outside = dive.progress.picture;
+    startPicture(dive.progress, PictureKind::keyframe);
     slot.keyframe = -1;
     const DeepResult rendered = renderDivePicture(dive.renderer, keyframeLog2(dive.plan, keyframe), slot.frame,
                                                   *dive.stop, pictureObserver(dive));
-    dive.progress.pictureWeight = 0;
+    dive.progress.picture = outside;
     if (rendered != kDeepRendered) return resultOf(dive, rendered);
     std::string message;
     if (!writeKeyframe(dive.folder, keyframe, slot.frame, *dive.stop, message)) return failWith(dive, message);
     slot.keyframe = keyframe;
     dive.outcome->times.keyframes += secondsSince(start);
+    dive.progress.costs.keyframeSeconds = secondsSince(start);
+    dive.progress.costs.keyframesRendered += 1;
     return DiveResult::done;
 }
 
-// Renders the keyframes from first to last that are not on disk yet.
-DiveResult renderKeyframes(Dive& dive, std::int32_t first, std::int32_t last)
+// Renders every step-th keyframe from first to last that is not on disk yet.
+DiveResult renderKeyframes(Dive& dive, std::int32_t first, std::int32_t last, std::int32_t step)
 {
-    for (std::int32_t k = first; k <= last; ++k) {
-        const DiveResult result = haveKeyframe(dive.folder, k) ? DiveResult::done : renderKeyframe(dive, k, dive.inner);
+    for (std::int32_t k = first; k <= last; k += step) {
+        // Read whole, so that only a keyframe with its stamp and checksum counts as done.
+        dive.inner.keyframe = -1;
+        const DiveResult result =
+            readKeyframe(dive.folder, k, dive.inner.frame) ? DiveResult::done : renderKeyframe(dive, k, dive.inner);
         if (result != DiveResult::done) return result;
         dive.progress.report.keyframesDone += 1;
         tellProgress(dive.progress, 0, 1);
@@ -196,11 +214,8 @@ DiveResult resampledFrame(Dive& dive, std::int32_t i)
 
 DiveResult exactFrame(Dive& dive, std::int32_t i)
 {
-    dive.progress.pictureWeight = dive.progress.frameWeight;
-    const DeepResult rendered =
-        renderDivePicture(dive.renderer, frameLog2(dive.plan, i), dive.frame.frame, *dive.stop, pictureObserver(dive));
-    dive.progress.pictureWeight = 0;
-    return resultOf(dive, rendered);
+    return resultOf(dive, renderDivePicture(dive.renderer, frameLog2(dive.plan, i), dive.frame.frame, *dive.stop,
+                                            pictureObserver(dive)));
 }
 
 DiveResult writePngFrame(Dive& dive, std::int32_t i)
@@ -238,9 +253,12 @@ DiveResult makeFrames(Dive& dive)
 {
     for (std::int32_t i = 0; i < dive.plan.frames; ++i) {
         if (dive.stop->load()) return DiveResult::stopped;
-        DiveResult result = dive.request->exactFrames ? exactFrame(dive, i) : resampledFrame(dive, i);
+        startPicture(dive.progress, PictureKind::frame);
+        DiveResult result = dive.exact ? exactFrame(dive, i) : resampledFrame(dive, i);
         if (result == DiveResult::done) result = writeFrame(dive, i);
         if (result != DiveResult::done) return result;
+        dive.progress.costs.frameSeconds += secondsSince(dive.progress.pictureStart);
+        dive.progress.costs.framesMade += 1;
         dive.progress.report.framesDone += 1;
         dive.outcome->times.frames = i + 1;
         tellProgress(dive.progress, 0, i + 1 == dive.plan.frames);
@@ -263,6 +281,34 @@ DiveResult encodeFrames(Dive& dive, const char* encoder)
     const int finished = finishVideo(dive.video, result == DiveResult::done, message);
     dive.outcome->times.encoding += secondsSince(start);
     return result != DiveResult::done ? result : finished ? DiveResult::done : failWith(dive, message);
+}
+
+// What the keyframes of the request show: a folder with another manifest holds another dive's.
+std::string manifestOf(const Dive& dive)
+{
+    const DiveRequest& request = *dive.request;
+    char rest[128];
+    std::snprintf(rest, sizeof rest, "\nkeyframe 0 magnification: 2^%.17g\nkeyframe size: %ldx%ld\n",
+                  dive.plan.fromLog2, long(2 * request.width), long(2 * request.height));
+    return "tavelin dive keyframes\nview: " + describeDiveView(request.view) + rest;
+}
+
+double framesPerOctave(const DivePlan& plan)
+{
+    const double octaves = plan.toLog2 - plan.fromLog2;
+    return octaves > 0 ? (plan.frames - 1) / octaves : HUGE_VAL;
+}
+
+// Frames rendered or resampled: as asked, else the faster, and resampled where keyframes of
+// this dive are waiting (made by jobs) or are what the request makes.
+int chooseExactFrames(Dive& dive)
+{
+    const DiveRequest& request = *dive.request;
+    if (request.exactFrames || request.resampledFrames || dive.keyframesOnly) return request.exactFrames;
+    if (framesPerOctave(dive.plan) >= kResampledFramesFrom) return 0;
+    return !describeKeyframeFolder(dive.folder, request.outputPath, 2 * request.width, 2 * request.height,
+                                   dive.manifest) ||
+           !folderHoldsManifest(dive.folder, dive.manifest);
 }
 
 // The plan of the request, or a failure that says what does not fit.
@@ -289,10 +335,18 @@ DiveResult planFromRequest(Dive& dive)
         return fail(dive, "the dive is too deep: it would have more than %ld keyframes", long(kMaxDiveFrames));
     }
     dive.plan = planDive(fromLog2, toLog2, std::int32_t(frames));
+    dive.manifest = manifestOf(dive);
+    dive.keyframesOnly = request.firstKeyframe >= 0;
+    dive.exact = chooseExactFrames(dive);
+    dive.outcome->exactFrames = dive.exact;
     const char* reason = "";
-    const double deepest = request.exactFrames ? dive.plan.toLog2 : keyframeLog2(dive.plan, dive.plan.keyframes - 1);
+    const double deepest = dive.exact ? dive.plan.toLog2 : keyframeLog2(dive.plan, dive.plan.keyframes - 1);
     if (!diveDepthRenderable(deepest, &reason)) return fail(dive, "the view is too deep for a dive: %s", reason);
-    if (request.lastKeyframe >= dive.plan.keyframes) {
+    dive.firstKey = dive.keyframesOnly ? request.firstKeyframe : 0;
+    dive.lastKey = dive.keyframesOnly && request.lastKeyframe != kToLastKeyframe ? request.lastKeyframe
+                                                                                : dive.plan.keyframes - 1;
+    dive.keyStep = dive.keyframesOnly && request.keyframeStep > 1 ? request.keyframeStep : 1;
+    if (dive.lastKey >= dive.plan.keyframes) {
         return fail(dive, "keyframes %ld-%ld: this dive has keyframes 0-%ld", long(request.firstKeyframe),
                     long(request.lastKeyframe), long(dive.plan.keyframes - 1));
     }
@@ -312,11 +366,26 @@ DiveResult checkSizes(Dive& dive)
         !pictureFitsFormat(request.width, request.height, ImageFormat::png, &limit)) {
         return fail(dive, "%ldx%ld is too large: %s", long(request.width), long(request.height), limit);
     }
-    if (!request.exactFrames && !fitsBitmapFile(2 * request.width, 2 * request.height)) {
+    if (!dive.exact && !fitsBitmapFile(2 * request.width, 2 * request.height)) {
         return fail(dive, "keyframes of twice %ldx%ld are too large for a bitmap file", long(request.width),
                     long(request.height));
     }
     return DiveResult::done;
+}
+
+// Frames of a longer dive beyond this one's last would sit beside the new frames as if they
+// belonged to them: the pattern is refused while the frame after the last is there.
+DiveResult checkNoLaterFrames(Dive& dive)
+{
+    char next[kMaxPath];
+    FileRef file = 0;
+    if (!framePath(dive.request->outputPath, dive.plan.frames, next, sizeof next) ||
+        platform.openForReading(next, &file)) {
+        return DiveResult::done;
+    }
+    platform.closeFile(file);
+    return fail(dive, "'%s' is there, from a longer dive: remove the frames from %ld on, or write the frames elsewhere",
+                next, long(dive.plan.frames));
 }
 
 // Finds out before the work whether the output (the video, or the first frame) can be written.
@@ -327,6 +396,7 @@ DiveResult checkOutput(Dive& dive)
     const char* path = request.outputPath;
     if (request.output == DiveOutput::pngFrames) {
         if (!framePath(request.outputPath, 0, first, sizeof first)) return fail(dive, "the frames' names are too long");
+        if (checkNoLaterFrames(dive) != DiveResult::done) return DiveResult::failed;
         path = first;
     }
     char tempPath[kMaxPath];
@@ -343,16 +413,74 @@ DiveResult checkOutput(Dive& dive)
     return failWith(dive, note.text);
 }
 
+// 1.5 GiB, 451 MiB, 12 KiB.
+std::string formatBytes(std::uint64_t bytes)
+{
+    char text[32];
+    if (bytes >= (std::uint64_t(10) << 30)) {
+        std::snprintf(text, sizeof text, "%.1f GiB", double(bytes) / double(1 << 30));
+    } else if (bytes >= (1u << 20)) {
+        std::snprintf(text, sizeof text, "%.0f MiB", double(bytes) / double(1 << 20));
+    } else {
+        std::snprintf(text, sizeof text, "%.0f KiB", double(bytes) / 1024);
+    }
+    return text;
+}
+
+// The folder that the output is written to, where the keyframes' folder goes too.
+std::string outputFolder(const char* outputPath)
+{
+    const std::string path = outputPath;
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Says what the frames will be made of and what the keyframes still to render take on disk,
+// and refuses, before any work, keyframes that the free space cannot hold.
+DiveResult checkDiskAndTell(Dive& dive)
+{
+    const DiveRequest& request = *dive.request;
+    char text[kMaxPath + 256];
+    const double perOctave = framesPerOctave(dive.plan);
+    if (dive.exact) {
+        std::snprintf(text, sizeof text, "frames rendered exactly (%.3g frames per factor of 2)", perOctave);
+        dive.progress.report.note = text;
+        tell(dive.progress.observer, dive.progress.report);
+        dive.progress.report.note = nullptr;
+        return DiveResult::done;
+    }
+    if (!describeKeyframeFolder(dive.folder, request.outputPath, 2 * request.width, 2 * request.height, dive.manifest)) {
+        return fail(dive, "the path '%s.keyframes' is too long", request.outputPath);
+    }
+    std::int32_t missing = 0, all = 0;
+    for (std::int32_t k = dive.firstKey; k <= dive.lastKey; k += dive.keyStep, ++all) {
+        missing += !keyframeOnDisk(dive.folder, k);
+    }
+    const std::uint64_t each = keyframeFileBytes(2 * request.width, 2 * request.height);
+    const std::uint64_t need = each * std::uint64_t(missing);
+    std::uint64_t free = 0;
+    const std::string folder = outputFolder(request.outputPath);
+    if (need > 0 && !freeDiskSpace(folder.c_str(), &free) && free < need) {
+        return fail(dive, "the keyframes need %s (%ld x %s) and '%s' has %s free: free some space, or make a smaller "
+                    "or shorter dive", formatBytes(need).c_str(), long(missing), formatBytes(each).c_str(),
+                    folder.c_str(), formatBytes(free).c_str());
+    }
+    std::snprintf(text, sizeof text, "keyframes: %ld x %s = %s in '%s/' (%ld there already); %s",
+                  long(missing), formatBytes(each).c_str(), formatBytes(need).c_str(), dive.folder.path,
+                  long(all - missing),
+                  dive.keyframesOnly ? "a keyframe job" : "frames resampled from them");
+    dive.progress.report.note = text;
+    tell(dive.progress.observer, dive.progress.report);
+    dive.progress.report.note = nullptr;
+    return DiveResult::done;
+}
+
 DiveResult openFolder(Dive& dive)
 {
     const DiveRequest& request = *dive.request;
-    char rest[128];
-    std::snprintf(rest, sizeof rest, "\nkeyframe 0 magnification: 2^%.17g\nkeyframe size: %ldx%ld\n",
-                  dive.plan.fromLog2, long(2 * request.width), long(2 * request.height));
-    const std::string manifest = "tavelin dive keyframes\nview: " + describeDiveView(request.view) + rest;
     std::string message;
     const FolderState state = openKeyframeFolder(dive.folder, request.outputPath, 2 * request.width,
-                                                 2 * request.height, manifest, message);
+                                                 2 * request.height, dive.manifest, message);
     if (dive.folder.path[0]) dive.outcome->keyframesFolder = dive.folder.path;
     if (state == FolderState::otherDive) {
         return fail(dive, "'%s' holds keyframes of another view, size or start: remove it, or write the dive elsewhere",
@@ -364,7 +492,7 @@ DiveResult openFolder(Dive& dive)
 DiveResult allocatePictures(Dive& dive)
 {
     const DiveRequest& request = *dive.request;
-    const int keyframes = !request.exactFrames, frames = request.firstKeyframe < 0;
+    const int keyframes = !dive.exact, frames = !dive.keyframesOnly;
     const std::int32_t width = request.width, height = request.height;
     // All at once, as each alone may fit where the three do not.
     const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height) * kBytesPerPixel;
@@ -382,55 +510,60 @@ DiveResult allocatePictures(Dive& dive)
 DiveResult check(Dive& dive, char (&encoder)[kMaxPath])
 {
     const DiveRequest& request = *dive.request;
-    const int keyframesOnly = request.firstKeyframe >= 0;
     DiveResult result = planFromRequest(dive);
     if (result == DiveResult::done) result = checkSizes(dive);
     if (result != DiveResult::done) return result;
-    if (request.output == DiveOutput::video && !keyframesOnly && !findVideoEncoder(encoder)) {
+    if (request.output == DiveOutput::video && !dive.keyframesOnly && !findVideoEncoder(encoder)) {
         return fail(dive, "a video needs the ffmpeg program on PATH (Debian package ffmpeg); "
                           "or write PNG frames, as frames/dive-%%05d.png");
     }
-    if (!keyframesOnly) result = checkOutput(dive);
+    if (!dive.keyframesOnly) result = checkOutput(dive);
     return result == DiveResult::done ? allocatePictures(dive) : result;
+}
+
+// Seconds of a resampled frame, from a resampling of the (blank) pictures timed before the
+// work; -1 where frames are rendered or not made.
+double resampledFrameGuess(Dive& dive)
+{
+    if (dive.exact || dive.keyframesOnly) return -1;
+    const FrameBuffer& key = dive.outer.frame;
+    std::memset(key.bits, 0, std::size_t(key.width) * key.height * kBytesPerPixel);
+    // The first one also pays for touching the frame's memory the first time: the second is timed.
+    resampleFrame(key, &key, 0.5, dive.frame.frame, dive.request->threads);
+    const Clock::time_point start = Clock::now();
+    resampleFrame(key, &key, 0.5, dive.frame.frame, dive.request->threads);
+    return kFramePerResampling * secondsSince(start);
 }
 
 void startProgress(Dive& dive, const ProgressObserver& observer)
 {
-    const DiveRequest& request = *dive.request;
-    const int keyframesOnly = request.firstKeyframe >= 0;
-    const std::int32_t keyframes = request.exactFrames ? 0
-                                   : keyframesOnly     ? request.lastKeyframe - request.firstKeyframe + 1
-                                                       : dive.plan.keyframes;
-    ProgressReport report = {0, nullptr, 0, 0, 0, keyframes, 0, keyframesOnly ? 0 : dive.plan.frames};
-    dive.progress = Progress{observer, Clock::now(), report,
-                             request.exactFrames ? kExactFrameWeight : kResampledFrameWeight, 0};
+    std::int32_t keyframes = 0;
+    for (std::int32_t k = dive.firstKey; !dive.exact && k <= dive.lastKey; k += dive.keyStep) ++keyframes;
+    const ProgressReport report = {0, nullptr, 0, 0, 0, keyframes, 0, dive.keyframesOnly ? 0 : dive.plan.frames,
+                                   -1, nullptr};
+    const DiveCosts costs = {0, 0, 0, 0, resampledFrameGuess(dive)};
+    dive.progress = Progress{observer, dive.start, Clock::now(), Clock::now(), report, costs, PictureKind::none};
 }
 
 DiveResult diveWithChecks(Dive& dive, const ProgressObserver& observer)
 {
     const DiveRequest& request = *dive.request;
-    const int keyframesOnly = request.firstKeyframe >= 0;
     char encoder[kMaxPath] = "";
     DiveResult result = check(dive, encoder);
     if (result != DiveResult::done) return result;
     startProgress(dive, observer);
-    if (!request.exactFrames && (result = openFolder(dive)) != DiveResult::done) return result;
-    const double deepest = request.exactFrames ? dive.plan.toLog2 : keyframeLog2(dive.plan, dive.plan.keyframes - 1);
-    // The reference orbit counts in the progress as much as a keyframe.
-    dive.progress.pictureWeight = 1;
+    if ((result = checkDiskAndTell(dive)) != DiveResult::done) return result;
+    if (!dive.exact && (result = openFolder(dive)) != DiveResult::done) return result;
+    const double deepest = dive.exact ? dive.plan.toLog2 : keyframeLog2(dive.plan, dive.plan.keyframes - 1);
     const DeepResult prepared =
         prepareDiveRenderer(dive.renderer, request.view, deepest, request.threads, *dive.stop, pictureObserver(dive));
-    dive.progress.pictureWeight = 0;
     dive.outcome->times.orbit = secondsSince(dive.start);
     if (prepared == kDeepNoMemory) {
         return fail(dive, "not enough memory for the reference orbit of limit %ld", long(request.view.maxIterations));
     }
     if (prepared != kDeepRendered) return resultOf(dive, prepared);
-    if (!request.exactFrames) {
-        result = keyframesOnly ? renderKeyframes(dive, request.firstKeyframe, request.lastKeyframe)
-                               : renderKeyframes(dive, 0, dive.plan.keyframes - 1);
-    }
-    if (result == DiveResult::done && !keyframesOnly) result = encodeFrames(dive, encoder);
+    if (!dive.exact) result = renderKeyframes(dive, dive.firstKey, dive.lastKey, dive.keyStep);
+    if (result == DiveResult::done && !dive.keyframesOnly) result = encodeFrames(dive, encoder);
     return result;
 }
 
@@ -438,7 +571,7 @@ DiveResult diveWithChecks(Dive& dive, const ProgressObserver& observer)
 
 DiveOutcome runDive(const DiveRequest& request, const std::atomic<int>& stop, const ProgressObserver& observer)
 {
-    DiveOutcome outcome = {DiveResult::done, "", "", {0, 0, 0, 0, 0, 0, 0}};
+    DiveOutcome outcome = {DiveResult::done, "", "", {0, 0, 0, 0, 0, 0, 0}, 0};
     Dive dive = {};
     dive.request = &request;
     dive.stop = &stop;

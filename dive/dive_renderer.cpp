@@ -9,7 +9,7 @@ namespace {
 
 void reportOrbit(double done, void* context)
 {
-    const ProgressReport report = {done, nullptr, 0, 0, 0, 0, 0, 0};
+    const ProgressReport report = {done, nullptr, 0, 0, 0, 0, 0, 0, -1, nullptr};
     tell(*static_cast<ProgressObserver*>(context), report);
 }
 

@@ -43,6 +43,43 @@ std::string writeFailure(const char* path, ErrorCode error)
     return note.text;
 }
 
+// The first bytes of a file of each container: an MP4's "ftyp" box, the EBML header of a
+// Matroska or WebM file.
+int startsAsContainer(const char* outputPath, const std::uint8_t (&head)[8])
+{
+    if (nameEndsWith(outputPath, ".mp4")) return std::memcmp(head + 4, "ftyp", 4) == 0;
+    return head[0] == 0x1A && head[1] == 0x45 && head[2] == 0xDF && head[3] == 0xA3;
+}
+
+// Why the video that ffmpeg wrote is not the one sent, or "" when it is. An encoder that ends
+// with success may still have written nothing, or a file cut short.
+std::string videoFault(const VideoEncoder& encoder)
+{
+    FileRef file = 0;
+    std::uint8_t head[8] = {};
+    std::uint32_t count = 0;
+    if (platform.openForReading(encoder.tempPath, &file)) return "wrote no file";
+    const ErrorCode error = platform.readFile(file, head, sizeof head, &count);
+    platform.closeFile(file);
+    if (error || count == 0) return "wrote an empty file";
+    if (count < sizeof head || !startsAsContainer(encoder.outputPath, head)) return "wrote no video";
+    char ffprobe[kMaxPath];
+    if (!findProgram("ffprobe", ffprobe, sizeof ffprobe)) return "";
+    std::string command, output;
+    const std::string target = std::string("file:") + encoder.tempPath;
+    for (const char* arg : {(const char*)ffprobe, "-v", "error", "-select_streams", "v:0", "-count_packets",
+                            "-show_entries", "stream=width,height,nb_read_packets", "-of", "csv=p=0",
+                            target.c_str()}) {
+        appendArgument(command, arg);
+    }
+    const std::string expected = std::to_string(encoder.width) + "," + std::to_string(encoder.height) + "," +
+                                 std::to_string(encoder.framesSent);
+    if (!readOutputOf(command, output)) return "wrote a video that ffprobe cannot read";
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
+    if (output != expected) return "wrote " + output + " (width, height, frames) instead of " + expected;
+    return "";
+}
+
 }  // namespace
 
 int findVideoEncoder(char (&program)[kMaxPath])
@@ -54,6 +91,9 @@ int startVideo(VideoEncoder& encoder, const char* program, const char* outputPat
                std::int32_t height, std::int32_t fps, std::int32_t crf, std::string& message)
 {
     encoder.outputPath = outputPath;
+    encoder.width = width;
+    encoder.height = height;
+    encoder.framesSent = 0;
     encoder.row.assign(std::size_t(width) * kBytesPerPixel, 0);
     FileRef file = 0;
     ErrorCode error = platform.checkSaveTarget(outputPath);
@@ -82,6 +122,7 @@ int writeVideoFrame(VideoEncoder& encoder, const FrameBuffer& frame)
         }
         if (std::fwrite(encoder.row.data(), 1, encoder.row.size(), encoder.pipe) != encoder.row.size()) return 0;
     }
+    encoder.framesSent += 1;
     return 1;
 }
 
@@ -91,10 +132,15 @@ int finishVideo(VideoEncoder& encoder, int complete, std::string& message)
     if (!complete) stopPipe(encoder.pipe);
     const int encoded = closePipe(encoder.pipe);
     encoder.pipe = nullptr;
-    const ErrorCode error = complete && encoded ? platform.replaceFile(encoder.tempPath, encoder.outputPath) : 0;
-    if (complete && encoded && !error) return 1;
+    const std::string fault = complete && encoded ? videoFault(encoder) : "";
+    const ErrorCode error =
+        complete && encoded && fault.empty() ? platform.replaceFile(encoder.tempPath, encoder.outputPath) : 0;
+    if (complete && encoded && fault.empty() && !error) return 1;
     platform.removeFile(encoder.tempPath);
     if (error) message = writeFailure(encoder.outputPath, error);
     if (complete && !encoded) message = std::string("ffmpeg could not make '") + encoder.outputPath + "'";
+    if (!fault.empty()) {
+        message = std::string("ffmpeg ended with success but ") + fault + " for '" + encoder.outputPath + "'";
+    }
     return 0;
 }

@@ -17,6 +17,8 @@ struct VideoEncoder {
     const char* outputPath;
     char tempPath[kMaxPath];
     std::vector<std::uint8_t> row;  // one row in ffmpeg's order: top row first, red first
+    std::int32_t width, height;
+    std::int32_t framesSent;
 };
 
 // The ffmpeg program on PATH into program; 1 when there is one.
@@ -31,6 +33,8 @@ int startVideo(VideoEncoder& encoder, const char* program, const char* outputPat
 // takes frames.
 int writeVideoFrame(VideoEncoder& encoder, const FrameBuffer& frame);
 
-// Ends the video: with complete set, waits for ffmpeg and puts the video in place (1 on
-// success, 0 with a message); otherwise removes what ffmpeg wrote (0).
+// Ends the video: with complete set, waits for ffmpeg, checks the video it wrote (not empty,
+// begun as its container is; with ffprobe on PATH, the size and count of frames sent) and
+// puts it in place (1 on success, 0 with a message); otherwise, or when the check fails,
+// removes what ffmpeg wrote (0), and the old video stays.
 int finishVideo(VideoEncoder& encoder, int complete, std::string& message);

@@ -142,7 +142,7 @@ unsigned char* encodeWatched(const FrameBuffer& frame, const std::shared_ptr<std
     } catch (const std::exception&) {
         encode();
     }
-    const ProgressReport phase = {-1.0, "encoding the PNG file", 0, 0, 0, 0, 0, 0};
+    const ProgressReport phase = {-1.0, "encoding the PNG file", 0, 0, 0, 0, 0, 0, -1, nullptr};
     for (int turn = 0; encoding->state.load() == Encoding::running; ++turn) {
         if (stop.load() && encoding->state.exchange(Encoding::abandoned) == Encoding::running) {
             encoder.detach();

@@ -28,3 +28,7 @@ int closePipe(std::FILE* pipe);
 // Ends the command at once where the system can (its output is not wanted), before closePipe;
 // otherwise it ends when closePipe closes its input.
 void stopPipe(std::FILE* pipe);
+
+// Runs a command line and reads what it writes on standard output into output (its error
+// output is dropped); 1 when it ended with success.
+int readOutputOf(const std::string& commandLine, std::string& output);

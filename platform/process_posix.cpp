@@ -62,3 +62,15 @@ void stopPipe(std::FILE* pipe)
 {
     killPiped(pipe);
 }
+
+int readOutputOf(const std::string& commandLine, std::string& output)
+{
+    std::FILE* pipe = popen((commandLine + " 2>/dev/null").c_str(), "r");
+    if (!pipe) return 0;
+    char piece[256];
+    output.clear();
+    for (std::size_t count; (count = std::fread(piece, 1, sizeof piece, pipe)) > 0;) output.append(piece, count);
+    // Opened by popen, not by openPipeTo: closed by pclose.
+    const int status = pclose(pipe);
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}

@@ -41,3 +41,13 @@ int closePipe(std::FILE* pipe)
 
 // _popen gives no handle of the command's process: it ends when closePipe closes its input.
 void stopPipe(std::FILE*) {}
+
+int readOutputOf(const std::string& commandLine, std::string& output)
+{
+    std::FILE* pipe = _popen(("\"" + commandLine + " 2>NUL\"").c_str(), "rb");
+    if (!pipe) return 0;
+    char piece[256];
+    output.clear();
+    for (std::size_t count; (count = std::fread(piece, 1, sizeof piece, pipe)) > 0;) output.append(piece, count);
+    return closePipe(pipe);
+}

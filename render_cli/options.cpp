@@ -32,7 +32,8 @@ const char kUsage[] =
     "\n"
     "       tavelin-render [VIEW] [--center-x RE ...] --dive SECONDS\n"
     "                      -o OUT.mp4|OUT.mkv|OUT.webm|frames/dive-%05d.png [--fps N]\n"
-    "                      [--from-magnification M] [--exact-frames] [--crf N] [--keyframes A-B]\n"
+    "                      [--from-magnification M] [--exact-frames|--resampled-frames] [--crf N]\n"
+    "                      [--keyframes A-B|--keyframes-of I/N]\n"
     "                      [--size WxH] [--threads N] [--quiet]\n"
     "\n"
     "Makes a zoom video from magnification 1 down to the view, centred on it: a video through the\n"
@@ -41,9 +42,13 @@ const char kUsage[] =
     "  --dive SECONDS      the video's length\n"
     "  --fps N             frames per second (default 30)\n"
     "  --from-magnification M  the first frame's magnification (default 1)\n"
-    "  --exact-frames      render every frame instead of resampling the keyframes\n"
+    "  --exact-frames      render every frame instead of resampling the keyframes (the default\n"
+    "                      below 4 frames per factor of 2, where it is faster)\n"
+    "  --resampled-frames  resample the keyframes even below 4 frames per factor of 2\n"
     "  --crf N             the encoder's quality, lower is better (default 20 for H.264, 31 for VP9)\n"
-    "  --keyframes A-B     render only keyframes A to B (from 0) and end: for one job of many\n";
+    "  --keyframes A-B     render only keyframes A to B (from 0) and end: for one job of many\n"
+    "  --keyframes-of I/N  render only every N-th keyframe from keyframe I and end: job I of N\n"
+    "                      jobs that share the work evenly (the deeper keyframes cost more)\n";
 
 namespace {
 
@@ -121,6 +126,14 @@ int readKeyframes(Options& o, const char* value, std::string& reason)
     return refuse(reason, "bad keyframe range '%s': give A-B with A <= B", shownText(value).c_str());
 }
 
+int readKeyframeJob(Options& o, const char* value, std::string& reason)
+{
+    if (readPair(value, "/", 0, kMaxDiveFrames, o.keyframeJob, o.keyframeJobs) && o.keyframeJob < o.keyframeJobs) {
+        return 1;
+    }
+    return refuse(reason, "bad keyframe job '%s': give I/N with I from 0 to N-1", shownText(value).c_str());
+}
+
 // An option is a flag, a file name, or a value that its reader checks.
 struct Option {
     const char* name;
@@ -142,6 +155,8 @@ const Option kOptions[] = {
     {"--exact-frames", nullptr, &Options::exactFrames, nullptr, nullptr},
     {"--crf", nullptr, nullptr, nullptr, readCrf},
     {"--keyframes", nullptr, nullptr, nullptr, readKeyframes},
+    {"--keyframes-of", nullptr, nullptr, nullptr, readKeyframeJob},
+    {"--resampled-frames", nullptr, &Options::resampledFrames, nullptr, nullptr},
 };
 
 std::int32_t defaultThreads()
@@ -217,9 +232,20 @@ int isDive(const Options& o)
 // Whether the dive's options go together and, for a dive, what the output is.
 int finishDive(Options& o, std::string& reason)
 {
-    const int diveOptions = o.exactFrames || o.fps != 30 || o.fromLog2 != 0 || o.crf >= 0 || o.firstKeyframe >= 0;
+    const int diveOptions = o.exactFrames || o.resampledFrames || o.fps != 30 || o.fromLog2 != 0 || o.crf >= 0 ||
+                            o.firstKeyframe >= 0 || o.keyframeJobs > 0;
     if (!isDive(o)) return diveOptions ? refuse(reason, "dive options need --dive SECONDS") : 1;
+    if (o.firstKeyframe >= 0 && o.keyframeJobs > 0) {
+        return refuse(reason, "--keyframes and --keyframes-of do not go together");
+    }
+    if (o.keyframeJobs > 0) {
+        o.firstKeyframe = o.keyframeJob;
+        o.lastKeyframe = kToLastKeyframe;
+    }
     if (o.exactFrames && o.firstKeyframe >= 0) return refuse(reason, "--keyframes and --exact-frames do not go together");
+    if (o.exactFrames && o.resampledFrames) {
+        return refuse(reason, "--exact-frames and --resampled-frames do not go together");
+    }
     const char* out = o.outputPath;
     if (nameEndsWith(out, ".mp4") || nameEndsWith(out, ".mkv") || nameEndsWith(out, ".webm")) {
         o.diveOutput = DiveOutput::video;
@@ -240,7 +266,7 @@ int finishDive(Options& o, std::string& reason)
 int parseOptions(int argc, char** argv, Options& options, std::string& reason)
 {
     options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0,
-                      0, 30, 0, 0, -1, -1, -1, DiveOutput::video};
+                      0, 30, 0, 0, -1, -1, -1, DiveOutput::video, 0, 0, 0};
     for (int i = 1; i < argc;) {
         if (!std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--help")) {
             options.help = 1;

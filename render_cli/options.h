@@ -29,6 +29,9 @@ struct Options {
     std::int32_t firstKeyframe;    // --keyframes A-B; -1: all
     std::int32_t lastKeyframe;
     DiveOutput diveOutput;         // from the output's name
+    int resampledFrames;           // resample keyframes even where rendering frames is faster
+    std::int32_t keyframeJob;      // --keyframes-of I/N: job I of N; N is 0 when not given
+    std::int32_t keyframeJobs;
 };
 
 // Reads argv into options, with defaults for what is not given (640 x 480, one thread per

@@ -4,11 +4,15 @@
 #include <cstring>
 
 #include "platform/terminal.h"
+#include "render_cli/messages.h"
 
 namespace {
 
 constexpr int kBarWidth = 24;
 constexpr int kMinBarWidth = 4;
+// In a log (standard error no terminal): a line every few seconds, as wide as a log takes.
+constexpr double kLogSeconds = 5;
+constexpr int kLogColumns = kProgressTextSize;
 
 }  // namespace
 
@@ -56,7 +60,7 @@ void formatDiveProgress(char (&text)[kProgressTextSize], const ProgressReport& r
 {
     char figures[kProgressTextSize], spent[32], left[32] = "?";
     formatDuration(spent, elapsedSeconds);
-    if (report.done > 0) formatDuration(left, elapsedSeconds * (1 - report.done) / report.done);
+    if (report.secondsLeft >= 0) formatDuration(left, report.secondsLeft);
     std::snprintf(figures, sizeof figures, "%3d%%  keyframes %ld/%ld  frames %ld/%ld  %s elapsed, %s left",
                   int(report.done * 100), long(report.keyframesDone), long(report.keyframes), long(report.framesDone),
                   long(report.frames), spent, left);
@@ -86,23 +90,36 @@ void drawReport(const ProgressReport& report, void* context)
 {
     ProgressLine& line = *static_cast<ProgressLine*>(context);
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - line.start).count();
+    if (report.note) {
+        endProgressLine(line);
+        complain("%s", report.note);
+        return;
+    }
+    if (!line.onTerminal && elapsed < line.lastLogged + kLogSeconds) return;
+    const int columns = line.onTerminal ? terminalColumns() : kLogColumns;
     char text[kProgressTextSize];
     if (report.phase) {
-        formatPhase(text, report.phase, elapsed, terminalColumns());
+        formatPhase(text, report.phase, elapsed, columns);
     } else if (report.keyframes || report.frames) {
-        formatDiveProgress(text, report, elapsed, terminalColumns());
+        formatDiveProgress(text, report, elapsed, columns);
     } else {
         // The rows of the share done, so that a reference orbit computed first counts too.
-        formatProgress(text, std::int32_t(report.done * report.rows), report.rows, elapsed, terminalColumns());
+        formatProgress(text, std::int32_t(report.done * report.rows), report.rows, elapsed, columns);
     }
-    redrawLine(text, line.length);
+    if (line.onTerminal) {
+        redrawLine(text, line.length);
+        return;
+    }
+    line.lastLogged = elapsed;
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
 }
 
 }  // namespace
 
 ProgressLine startProgressLine(int quiet)
 {
-    return ProgressLine{!quiet && stderrIsTerminal(), std::chrono::steady_clock::now(), 0};
+    return ProgressLine{!quiet, stderrIsTerminal(), std::chrono::steady_clock::now(), 0, 0};
 }
 
 ProgressObserver observerOf(ProgressLine& line)
@@ -112,6 +129,6 @@ ProgressObserver observerOf(ProgressLine& line)
 
 void endProgressLine(ProgressLine& line)
 {
-    if (line.shown && line.length > 0) std::fprintf(stderr, "\n");
+    if (line.shown && line.onTerminal && line.length > 0) std::fprintf(stderr, "\n");
     line.length = 0;
 }

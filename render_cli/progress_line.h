@@ -16,7 +16,8 @@ constexpr int kProgressTextSize = 128;
 void formatProgress(char (&text)[kProgressTextSize], std::int32_t rowsDone, std::int32_t rows,
                     double elapsedSeconds, int columns);
 
-// The line of a dive: keyframes and frames done, and the time left from the share done.
+// The line of a dive: keyframes and frames done, and the time left of the dive's own estimate
+// ("?" while it has nothing to estimate from).
 void formatDiveProgress(char (&text)[kProgressTextSize], const ProgressReport& report, double elapsedSeconds,
                         int columns);
 
@@ -33,12 +34,16 @@ void fitProgressLine(char (&text)[kProgressTextSize], const char* figures, doubl
 void formatDuration(char (&text)[32], double seconds);
 
 struct ProgressLine {
-    int shown;  // on a terminal, and not --quiet
+    int shown;       // not --quiet
+    int onTerminal;  // redrawn in place; elsewhere (a job's log) a line every few seconds
     std::chrono::steady_clock::time_point start;
-    int length;  // of the text drawn last, which a shorter one must cover
+    int length;         // of the text drawn last, which a shorter one must cover
+    double lastLogged;  // seconds from the start to the line logged last
 };
 
-// A line shown on standard error where it is a terminal, unless quiet.
+// A line on standard error unless quiet: redrawn in place on a terminal, else (a job's log)
+// written anew every few seconds. Notes of the work (what a dive's keyframes take) are lines
+// of their own.
 ProgressLine startProgressLine(int quiet);
 
 // The observer that draws reports on line.

@@ -126,20 +126,27 @@ int pictureCommand(const Options& options, const std::atomic<int>& stop)
 DiveRequest diveRequestOf(const Options& o, const DeepView& view)
 {
     return DiveRequest{view, o.outputPath, o.diveOutput, o.width, o.height, o.threads, o.seconds, o.fps, o.fromLog2,
-                       o.exactFrames, o.crf, o.firstKeyframe, o.lastKeyframe};
+                       o.exactFrames, o.crf, o.firstKeyframe, o.lastKeyframe, o.resampledFrames,
+                       o.keyframeJobs > 0 ? o.keyframeJobs : 1};
 }
 
 // Where the time went, on standard output.
-void printTimes(const Options& options, const DiveTimes& t)
+void printTimes(const Options& options, const DiveOutcome& outcome)
 {
+    const DiveTimes& t = outcome.times;
+    if (options.keyframeJobs > 0) {
+        std::printf("dive: keyframes of job %ld/%ld in %.1f s\n", long(options.keyframeJob), long(options.keyframeJobs),
+                    t.total);
+        return;
+    }
     if (options.firstKeyframe >= 0) {
         std::printf("dive: keyframes %ld-%ld in %.1f s\n", long(options.firstKeyframe), long(options.lastKeyframe),
                     t.total);
         return;
     }
-    std::printf("dive: %ld frames in %.1f s: reference orbit %.1f s, keyframes %.1f s, reading them %.1f s, "
+    std::printf("dive: %ld frames %s in %.1f s: reference orbit %.1f s, keyframes %.1f s, reading them %.1f s, "
                 "resampling %.1f s, encoding %.1f s\n",
-                long(t.frames), t.total, t.orbit, t.keyframes, t.reading, t.resampling, t.encoding);
+                long(t.frames), outcome.exactFrames ? "rendered exactly" : "resampled from keyframes", t.total, t.orbit, t.keyframes, t.reading, t.resampling, t.encoding);
 }
 
 int diveCommand(const Options& options, const std::atomic<int>& stop)
@@ -158,7 +165,7 @@ int diveCommand(const Options& options, const std::atomic<int>& stop)
                  outcome.keyframesFolder.c_str());
         return interruptedExit(stop);
     default:
-        if (!options.quiet) printTimes(options, outcome.times);
+        if (!options.quiet) printTimes(options, outcome);
         return kDone;
     }
 }

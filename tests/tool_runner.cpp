@@ -9,15 +9,16 @@
 #include <stb_image.h>
 
 std::string toolMessages;
+std::atomic<int> toolInterrupted{0};
 
 int runTool(std::vector<std::string> args, int interrupt)
 {
     args.insert(args.begin(), "tavelin-render");
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(&arg[0]);
-    const std::atomic<int> interrupted{interrupt};
+    toolInterrupted = interrupt;
     testing::internal::CaptureStderr();
-    const int code = runRenderTool(int(argv.size()), argv.data(), interrupted);
+    const int code = runRenderTool(int(argv.size()), argv.data(), toolInterrupted);
     toolMessages = testing::internal::GetCapturedStderr();
     return code;
 }

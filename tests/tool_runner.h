@@ -1,6 +1,7 @@
 // tavelin-render run in the test's process, and the pictures it writes.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,9 @@ extern std::string toolMessages;
 // Runs the tool on args (without the program's name), interrupted from the start when
 // interrupt is set; its exit code.
 int runTool(std::vector<std::string> args, int interrupt = 0);
+
+// The latest run's stop flag: catchInterrupt(&toolInterrupted) lets real signals set it.
+extern std::atomic<int> toolInterrupted;
 
 // Whether the latest run wrote exactly one line that starts with the program's name and holds text.
 bool oneLineSaying(const char* text);

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "dive/dive_estimate.h"
 #include "dive/dive_plan.h"
+#include "dive/frame_resample.h"
 #include "platform/process.h"
 #include "tests/test_support.h"
 #include "tests/tool_runner.h"
@@ -58,7 +60,7 @@ TEST(Dive, ResampledFramesAgainstExactFrames)
             resampled.push_back(arg);
         }
         exact.insert(exact.end(), {"--exact-frames", "-o", folder + "exact-%02d.png"});
-        resampled.insert(resampled.end(), {"-o", folder + "resampled-%02d.png"});
+        resampled.insert(resampled.end(), {"--resampled-frames", "-o", folder + "resampled-%02d.png"});
         ASSERT_EQ(0, runTool(exact)) << toolMessages;
         ASSERT_EQ(0, runTool(resampled)) << toolMessages;
         for (int frame = 0; frame < 16; ++frame) {
@@ -84,7 +86,8 @@ TEST(Dive, KeyframesFolder)
     const std::string folder = freshFolder("dive-keys"), view = folder + "view.vwp", out = folder + "d%d.png";
     const std::string keys = out + ".keyframes/";
     writeWholeFile(view, bytesOf(kMinibrot));
-    const std::vector<std::string> dive = {view, "--dive", "1", "--fps", "10", "--size", "32x24", "-o", out, "--quiet"};
+    const std::vector<std::string> dive = {view, "--dive", "1", "--fps", "10", "--size", "32x24", "-o", out, "--quiet",
+                                           "--resampled-frames"};
     std::vector<std::string> job = dive;
     job.insert(job.end(), {"--keyframes", "2-4"});
     ASSERT_EQ(0, runTool(job)) << toolMessages;
@@ -95,6 +98,7 @@ TEST(Dive, KeyframesFolder)
     const std::string marked = readWholeFile(keys + "key-00002.bmp");
     writeWholeFile(keys + "key-00003.bmp", marked);
     EXPECT_EQ(130, runTool(dive, SIGINT));
+    EXPECT_EQ(143, runTool(dive, SIGTERM));
     EXPECT_EQ(4u, filesIn(keys).size());
     job.back() = "0-9";
     EXPECT_EQ(1, runTool(job));
@@ -175,5 +179,68 @@ TEST(Dive, Video)
         ASSERT_TRUE(probe && std::fgets(line, sizeof line, probe));
         pclose(probe);
         EXPECT_EQ(std::string("64,48,12\n"), line) << name;
+    }
+}
+
+// A frame from a 4x4 keyframe 1.5 keyframe pixels to a frame pixel: frame pixel 0 spans half
+// of keyframe pixels 0 and 1, frame pixel 1 a quarter of pixel 1, all of 2, a quarter of 3.
+// Blue varies across, green down, red in a checkerboard; the averages worked out by hand.
+TEST(Dive, ResampleWeights)
+{
+    const int blue[4] = {0, 240, 0, 120}, green[4] = {60, 0, 180, 30};
+    std::uint8_t key[4 * 4 * 3], out[2 * 2 * 3];
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            std::uint8_t* p = key + (y * 4 + x) * 3;
+            p[0] = std::uint8_t(blue[x]), p[1] = std::uint8_t(green[y]), p[2] = (x + y) % 2 ? 90 : 0;
+        }
+    }
+    resampleFrame(FrameBuffer{4, 4, key}, nullptr, std::log2(4.0 / 3), FrameBuffer{2, 2, out}, 1);
+    const struct { int x, y, blue, green, red; } pixels[] = {
+        {0, 0, 120, 30, 45}, {1, 0, 60, 30, 45}, {0, 1, 120, 125, 45}, {1, 1, 60, 125, 40},
+    };
+    for (const auto& p : pixels) {
+        const std::uint8_t* got = out + (p.y * 2 + p.x) * 3;
+        EXPECT_EQ((std::vector<int>{p.blue, p.green, p.red}), (std::vector<int>{got[0], got[1], got[2]})) << p.x << p.y;
+    }
+}
+
+// The time left from measured costs: the latest keyframe, the average frame, the guess of a
+// frame until frames are measured, and the picture under way once a little is done.
+TEST(Dive, TimeLeft)
+{
+    const PictureUnderWay none = {PictureKind::none, 0, 0};
+    const struct { DiveCosts costs; std::int32_t keyframes, frames; PictureUnderWay picture; double left; } cases[] = {
+        {{0, 0, 0, 0, 0.1}, 3, 10, none, -1},
+        {{0, 0, 0, 0, 0.1}, 4, 100, {PictureKind::keyframe, 0.25, 2}, 4 * 8 - 2 + 100 * 0.1},
+        {{0, 0, 0, 0, 0.1}, 4, 100, {PictureKind::keyframe, 0.01, 2}, -1},
+        {{10, 2, 0, 0, 0.1}, 1, 10, {PictureKind::keyframe, 0.01, 0.5}, 10 - 0.1 + 10 * 0.1},
+        {{10, 2, 30, 60, 0.1}, 2, 40, none, 20 + 20},
+        {{0, 0, 0, 0, -1}, 0, 10, {PictureKind::frame, 0.5, 1}, 10 * 2 - 1},
+        {{0, 0, 0, 0, -1}, 0, 10, none, -1},
+        {{10, 2, 30, 60, 0.1}, 0, 0, none, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(c.left, diveSecondsLeft(c.costs, c.keyframes, c.frames, c.picture), 1e-9) << c.keyframes << " " << c.frames;
+    }
+}
+
+// Below 4 frames per factor of 2 the frames are rendered, else resampled, unless asked; the
+// choice is told before the work.
+TEST(Dive, FramesRenderedOrResampled)
+{
+    const struct { std::vector<std::string> args; const char* told; } dives[] = {
+        {{"--fps", "8"}, "frames rendered exactly (1.88 frames per factor of 2)"},
+        {{"--fps", "30"}, "frames resampled from them"},
+        {{"--fps", "8", "--resampled-frames"}, "frames resampled from them"},
+        {{"--fps", "30", "--exact-frames"}, "frames rendered exactly (7.38 frames"},
+    };
+    for (const auto& d : dives) {
+        const std::string folder = freshFolder("dive-choice");
+        std::vector<std::string> args = {"--center-x", "-1.7548776662466927", "--magnification", "256", "--limit",
+                                         "100", "--dive", "2", "--size", "16x12", "-o", folder + "f-%02d.png"};
+        args.insert(args.end(), d.args.begin(), d.args.end());
+        ASSERT_EQ(0, runTool(args)) << toolMessages;
+        EXPECT_NE(std::string::npos, toolMessages.find(d.told)) << toolMessages;
     }
 }

@@ -70,6 +70,9 @@ TEST(Options, Refusals)
         {{"-o", "x.mp4", "--dive", "1", "--keyframes", "4-3"}, "bad keyframe range '4-3': give A-B with A <= B"},
         {{"-o", "x.mp4", "--dive", "1", "--keyframes", "1-2", "--exact-frames"}, "--keyframes and --exact-frames do not go together"},
         {{"-o", "x.mp4", "--exact-frames"}, "dive options need --dive SECONDS"},
+        {{"-o", "x.mp4", "--dive", "1", "--keyframes-of", "3/3"}, "bad keyframe job '3/3': give I/N with I from 0 to N-1"},
+        {{"-o", "x.mp4", "--dive", "1", "--keyframes-of", "0/2", "--keyframes", "0-1"}, "--keyframes and --keyframes-of do not go together"},
+        {{"-o", "x.mp4", "--dive", "1", "--exact-frames", "--resampled-frames"}, "--exact-frames and --resampled-frames do not go together"},
         {{"-o", "d-%d%%.png", "--dive", "1"}, "dive output 'd-%d%%.png' must be a frame pattern with one number (frames/dive-%05d.png) or a .mp4, .mkv or .webm video"},
     };
     for (const auto& c : refusals) {
