@@ -5,6 +5,8 @@
 
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
+#include "perturbation_render.h"
+
 namespace {
 
 // Binary floating point of a fixed number of bits; the orbit is computed in the narrowest of
@@ -13,7 +15,10 @@ template <unsigned kBits>
 using Big = boost::multiprecision::number<
     boost::multiprecision::cpp_bin_float<kBits, boost::multiprecision::digit_base_2>, boost::multiprecision::et_off>;
 
-constexpr std::int32_t kWidestBits = 16384;
+// The widths the orbit is computed at; the widest serves 1e10000 (33,219 bits and the 64 more
+// that precisionBitsFor asks for).
+constexpr std::int32_t kWidths[] = {128, 256, 512, 1024, 2048, 4096, 8192, 16384, 24576, 34816};
+constexpr std::int32_t kWidestBits = 34816;
 constexpr std::int32_t kReportEvery = 1024;
 
 struct OrbitRun {
@@ -21,7 +26,16 @@ struct OrbitRun {
     const std::atomic<int>& stop;
     OrbitProgress report;
     void* context;
+    int keepTiny;  // whether the tiny table is kept
 };
+
+template <class Number>
+FloatExp floatExpOf(const Number& x)
+{
+    int exponent = 0;
+    const Number mantissa = boost::multiprecision::frexp(x, &exponent);
+    return floatExp(mantissa.template convert_to<double>(), exponent);
+}
 
 template <unsigned kBits>
 OrbitResult iterate(const DeepView& view, OrbitRun& run)
@@ -31,6 +45,10 @@ OrbitResult iterate(const DeepView& view, OrbitRun& run)
     double* values = run.orbit.values.get();
     values[0] = 0.0;
     values[1] = 0.0;
+    if (run.keepTiny) {  // Z(0) = 0: the first step is d^2 + e, without the 2 Z d that keeps d^2 small
+        run.orbit.tinyIndex.push_back(0);
+        run.orbit.tinyValue.push_back(ComplexExp{floatExp(0.0), floatExp(0.0)});
+    }
     const std::int32_t limit = view.maxIterations;
     std::int32_t n = 1;
     for (; n <= limit; ++n) {
@@ -45,6 +63,10 @@ OrbitResult iterate(const DeepView& view, OrbitRun& run)
         const double r = zr.template convert_to<double>(), i = zi.template convert_to<double>();
         values[2 * n] = r;
         values[2 * n + 1] = i;
+        if (run.keepTiny && std::fabs(r) < kTinyReference && std::fabs(i) < kTinyReference) {
+            run.orbit.tinyIndex.push_back(n);
+            run.orbit.tinyValue.push_back(ComplexExp{floatExpOf(zr), floatExpOf(zi)});
+        }
         if (r * r + i * i > 4.0) break;  // infinity too, for centres far outside
     }
     run.orbit.length = (n <= limit ? n : limit) + 1;
@@ -61,6 +83,8 @@ OrbitResult iterateAt(std::int32_t bits, const DeepView& view, OrbitRun& run)
     case 2048: return iterate<2048>(view, run);
     case 4096: return iterate<4096>(view, run);
     case 8192: return iterate<8192>(view, run);
+    case 16384: return iterate<16384>(view, run);
+    case 24576: return iterate<24576>(view, run);
     default: return iterate<kWidestBits>(view, run);
     }
 }
@@ -71,9 +95,10 @@ std::int32_t precisionBitsFor(double magnificationLog2)
 {
     // The centre to well below a pixel of the widest picture (2^20 pixels), with room to spare.
     const double needed = (magnificationLog2 > 0 ? magnificationLog2 : 0) + 64;
-    std::int32_t bits = 128;
-    while (bits < needed && bits < kWidestBits) bits *= 2;
-    return bits;
+    for (std::int32_t bits : kWidths) {
+        if (bits >= needed) return bits;
+    }
+    return kWidestBits;
 }
 
 std::uint64_t orbitBytes(std::int32_t maxIterations)
@@ -91,10 +116,12 @@ OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, Refe
     orbit.centerY = view.centerY;
     orbit.maxIterations = view.maxIterations;
     orbit.length = 0;
+    orbit.tinyIndex.clear();
+    orbit.tinyValue.clear();
     const std::uint64_t bytes = orbitBytes(view.maxIterations);
     orbit.values.reset(bytes <= SIZE_MAX ? new (std::nothrow) double[std::size_t(bytes / sizeof(double))] : nullptr);
     if (!orbit.values) return kOrbitNoMemory;
-    OrbitRun run = {orbit, stop, report, context};
+    OrbitRun run = {orbit, stop, report, context, orbit.deepestLog2 > kWideExponentFromLog2};
     try {
         return iterateAt(orbit.precisionBits, view, run);
     } catch (const std::bad_alloc&) {
