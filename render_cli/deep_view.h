@@ -22,6 +22,10 @@ struct DeepView {
     Magnification magnification;
     std::int32_t maxIterations;
     ColorRef colors[4];  // three palette anchors and the inside colour, as in ViewParams
+    // Non-zero: the double kernels wherever they reach, as the window program renders
+    // (--program-pixels), instead of only where they are accurate enough. Not a field of
+    // the view's files.
+    std::int32_t programPixels;
 };
 
 // The fields a view can be given by name on the command line and in a view text file.
@@ -31,15 +35,16 @@ extern const char* const kDeepFieldNames[kDeepFieldCount];  // "center-x", ..., 
 // A message holds a whole path and a reason.
 constexpr int kViewErrorSize = kMaxPath + 200;
 
-// The deepest magnification rendered: pixel offsets are held in an x87 long double, whose
-// exponent reaches about 1e-4950.
-constexpr double kDeepestMagnificationLog10 = 4900.0;
+// The deepest magnification rendered: the widest reference orbit (34,816 bits) holds a centre
+// to 64 bits below a pixel of the widest picture there, and the orbit of a limit of 10^5
+// takes about a minute to compute (pixel offsets themselves have exponents of any size).
+constexpr double kDeepestMagnificationLog10 = 10000.0;
 
 // The view of a parameter file: its doubles as exact decimal texts.
 DeepView deepViewOf(const ViewParams& params);
 
 // Sets one field from its text: centre texts must be decimal numbers, the magnification a
-// non-zero one up to 1e4900 in size, the limit a whole number from 1 to 2^31 - 1, the colours
+// non-zero one up to 1e10000 in size, the limit a whole number from 1 to 2^31 - 1, the colours
 // three or four 0xRRGGBB values separated by commas. 1 on success; 0 with a one-line reason
 // in error and the view unchanged.
 int setDeepField(DeepView& view, DeepField field, const char* text, char (&error)[kViewErrorSize]);

@@ -11,7 +11,7 @@
 const char kUsage[] =
     "usage: tavelin-render [VIEW] -o OUT.bmp|OUT.png [--center-x RE] [--center-y IM]\n"
     "                      [--magnification M] [--limit N] [--colors C1,C2,C3] [--save-view FILE]\n"
-    "                      [--size WxH] [--threads N] [--quiet]\n"
+    "                      [--size WxH] [--threads N] [--quiet] [--program-pixels]\n"
     "\n"
     "Renders a view as a picture: BMP or PNG, chosen by the output's extension. VIEW is a\n"
     "tavelin parameter file (.vwp) or a view text file; without it, the program's initial view.\n"
@@ -27,6 +27,10 @@ const char kUsage[] =
     "                      its width spans 6 / magnification, and pixels are square\n"
     "  --threads N         render with N threads (default: one per processor core)\n"
     "  --quiet             no progress bar\n"
+    "  --program-pixels    the window program's own pixels wherever its double kernels reach\n"
+    "                      (up to 1e10; at 640x480 its picture byte for byte), also where\n"
+    "                      their rounding makes some pixels' counts wrong; without it they are\n"
+    "                      used only where an estimate of that error says they are right\n"
     "  -h, --help          this text\n";
 
 namespace {
@@ -75,7 +79,7 @@ int fieldOption(const char* name)
 
 int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionErrorSize])
 {
-    options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0, kNoDive};
+    options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0, 0, kNoDive};
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const int hasValue = i + 1 < argc;
@@ -84,6 +88,8 @@ int parseOptions(int argc, char** argv, Options& options, char (&error)[kOptionE
             return 1;
         } else if (!std::strcmp(arg, "--quiet")) {
             options.quiet = 1;
+        } else if (!std::strcmp(arg, "--program-pixels")) {
+            options.programPixels = 1;
         } else if (!std::strcmp(arg, "-o") || !std::strcmp(arg, "--output")) {
             if (!hasValue) return refuse(error, sizeof error, "%s needs a file name", arg);
             options.outputPath = argv[++i];

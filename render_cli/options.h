@@ -18,6 +18,7 @@ struct Options {
     std::int32_t height;
     std::int32_t threads;
     int quiet;               // no progress bar
+    int programPixels;       // the double kernels wherever they reach (--program-pixels)
     int help;                // print the usage and end
     DiveOptions dive;        // a zoom video instead of a picture
 };
