@@ -3,10 +3,10 @@
 // two of its own (kept beside the lanes, any size) and w a double of size about 1, and its
 // offset e from the centre as S x u. A step of d <- (2 Z + d) d + e becomes
 //     w <- (2 Z + s w) w + u,   with s = S as a double (0 where S is below 2^-900),
-// one multiplication more than the double lanes, so that the lanes stay vectorised at any
-// depth. Dropping s w where s is 0 changes nothing: |d| < 2^-836 there, and the reference
-// values stepped here are at least 2^-500 in size (smaller ones are stepped with the full
-// exponent, see scaled_render.cpp). A lane with S = 1 (s = 1) steps exactly as the double
+// two multiplications more than the double lanes, so that the lanes stay vectorised at any
+// depth. Dropping s w where s is 0 changes nothing: |d| < 2^-560 there, and the reference
+// values stepped here are at least 2^-400 in size (smaller ones, and 0, are stepped with the
+// full exponent, see scaled_render.cpp). A lane with S = 1 (s = 1) steps exactly as the double
 // lanes do. A run ends where a lane escapes, comes closer to 0 than its difference, or its w
 // leaves [low, high] in size, so that S can be moved to keep w near 1.
 #pragma once
@@ -20,7 +20,7 @@ struct ScaledLanes {
     alignas(32) double wi[kVectorLanes];
     alignas(32) double ur[kVectorLanes];  // the offsets from the centre over S
     alignas(32) double ui[kVectorLanes];
-    alignas(32) double s[kVectorLanes];     // S, or 0 where it is below 2^-900
+    alignas(32) double s[kVectorLanes];     // S, or 0 where it is below 2^-960
     alignas(32) double high[kVectorLanes];  // the bounds of |w|^2 that end a run
     alignas(32) double low[kVectorLanes];
     std::int64_t start[kVectorLanes];   // the clock at which the pixel's step count was 0

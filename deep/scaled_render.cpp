@@ -14,11 +14,13 @@ constexpr std::int64_t kStopCheckSteps = 1 << 20;
 // keeps a lane from changing back and forth.
 constexpr std::int64_t kPlainFrom = -300;
 constexpr double kScaledBelow = 0x1p-800;  // |d|^2 at 2^-400
-// s is 0 below this scale, so that no step meets a subnormal double.
-constexpr std::int64_t kSmallestScale = -900;
-// A scaled lane's |w|^2 is kept within these bounds (|w| within 2^-64 to 2^64).
-constexpr double kHighSize = 0x1p128;
-constexpr double kLowSize = 0x1p-128;
+// s is 0 below this scale; with |w| at least 2^-50, s w is never a subnormal double.
+constexpr std::int64_t kSmallestScale = -960;
+// A scaled lane's |w|^2 is kept within these bounds (|w| within 2^-50 to 2^400): wide, so that
+// a lane rescales only every few hundred steps (each event ends the run of all lanes), and
+// where s is 0, |d| stays below 2^-560, under 2^-160 of the reference values stepped here.
+constexpr double kHighSize = 0x1p800;
+constexpr double kLowSize = 0x1p-100;
 
 // What the lanes hold besides the vector state: their scales and offsets at full range, and
 // the clock of their next step with a tiny reference value.
@@ -98,7 +100,7 @@ std::int64_t specialStepFrom(const ReferenceOrbit& orbit, std::int64_t m)
 }
 
 // Only scaled lanes take steps with the full exponent: where |d| >= 2^-400, a reference value
-// below 2^-500 changes the step by less than its rounding, and |z|^2 and |d|^2 stay in range.
+// below 2^-400 changes the step by less than its rounding, and |z|^2 and |d|^2 stay in range.
 void refreshSpecial(Row& row, int k, std::int64_t clock)
 {
     const int plain = row.extras.scale[k] == 0;

@@ -1,6 +1,6 @@
 // Rendering by perturbation past the exponent range of doubles: the rescaled lanes of
 // scaled_lanes.h, with the pixel offsets and the few steps that doubles cannot take (reference
-// values below 2^-500, near the nucleus of a deep minibrot) in the extended-exponent type.
+// values below 2^-400: Z(0) = 0, and near the nucleus of a deep minibrot) in the extended-exponent type.
 // Serves any magnification that the reference orbit's precision reaches (1e10000).
 #pragma once
 
