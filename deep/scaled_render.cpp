@@ -103,8 +103,14 @@ std::int64_t specialStepFrom(const ReferenceOrbit& orbit, std::int64_t m)
 // below 2^-400 changes the step by less than its rounding, and |z|^2 and |d|^2 stay in range.
 void refreshSpecial(Row& row, int k, std::int64_t clock)
 {
+    const ReferenceOrbit& orbit = *row.picture.orbit;
     const int plain = row.extras.scale[k] == 0;
-    const std::int64_t m = plain ? -1 : specialStepFrom(*row.picture.orbit, clock - row.lanes.mStart[k]);
+    std::int64_t from = clock - row.lanes.mStart[k];
+    // A pixel's first step, d = 0 at Z(0) = 0, gives d = e exactly in the lanes too (unless
+    // Z(1) is tiny as well: a centre next to 0).
+    const int fresh = row.lanes.wr[k] == 0.0 && row.lanes.wi[k] == 0.0;
+    if (from == 0 && fresh && !(orbit.tinyIndex.size() > 1 && orbit.tinyIndex[1] == 1)) from = 1;
+    const std::int64_t m = plain ? -1 : specialStepFrom(orbit, from);
     row.extras.special[k] = m < 0 || row.lanes.x[k] < 0 ? INT64_MAX : row.lanes.mStart[k] + m;
 }
 
