@@ -21,12 +21,14 @@
 #include "core/render_job.h"
 #include "deep/bla_path.h"
 #include "deep/deep_render.h"
+#include "deep/double_accuracy.h"
 #include "files/view_fields.h"
 #include "deep/perturbation_render.h"
 
 namespace {
 
-constexpr std::int32_t kWidth = 64, kHeight = 48;
+// The size of the pictures compared (64 x 48 unless a table says otherwise).
+std::int32_t pictureWidth = 64, pictureHeight = 48;
 
 struct DeepBenchView {
     const char* name;
@@ -98,14 +100,14 @@ std::vector<std::int32_t> bruteForce(const DeepView& view, const DeepBenchView& 
     mpfr_set_str(cx, view.centerX.c_str(), 10, MPFR_RNDN);
     mpfr_set_str(cy, view.centerY.c_str(), 10, MPFR_RNDN);
     mpfr_set_str(step, bench.magnification, 10, MPFR_RNDN);
-    mpfr_mul_ui(step, step, kWidth, MPFR_RNDN);
+    mpfr_mul_ui(step, step, pictureWidth, MPFR_RNDN);
     mpfr_ui_div(step, 6, step, MPFR_RNDN);
     std::vector<std::int32_t> counts;
-    for (std::int32_t r = 0; r < kHeight; ++r) {
-        for (std::int32_t x = 0; x < kWidth; ++x) {
-            mpfr_mul_si(cr, step, x - kWidth / 2, MPFR_RNDN);
+    for (std::int32_t r = 0; r < pictureHeight; ++r) {
+        for (std::int32_t x = 0; x < pictureWidth; ++x) {
+            mpfr_mul_si(cr, step, x - pictureWidth / 2, MPFR_RNDN);
             mpfr_add(cr, cr, cx, MPFR_RNDN);
-            mpfr_mul_si(ci, step, r - kHeight / 2, MPFR_RNDN);
+            mpfr_mul_si(ci, step, r - pictureHeight / 2, MPFR_RNDN);
             mpfr_add(ci, ci, cy, MPFR_RNDN);
             counts.push_back(bruteCount(cr, ci, view.maxIterations, bits));
         }
@@ -118,7 +120,7 @@ std::vector<std::int32_t> bruteForce(const DeepView& view, const DeepBenchView& 
 int largestGroup(std::vector<int> wrong)
 {
     int largest = 0;
-    for (int start = 0; start < kWidth * kHeight; ++start) {
+    for (int start = 0; start < pictureWidth * pictureHeight; ++start) {
         if (!wrong[start]) continue;
         std::vector<int> todo = {start};
         wrong[start] = 0;
@@ -129,10 +131,10 @@ int largestGroup(std::vector<int> wrong)
             ++size;
             for (int dy = -1; dy <= 1; ++dy) {
                 for (int dx = -1; dx <= 1; ++dx) {
-                    const int x = p % kWidth + dx, y = p / kWidth + dy;
-                    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight || !wrong[y * kWidth + x]) continue;
-                    wrong[y * kWidth + x] = 0;
-                    todo.push_back(y * kWidth + x);
+                    const int x = p % pictureWidth + dx, y = p / pictureWidth + dy;
+                    if (x < 0 || y < 0 || x >= pictureWidth || y >= pictureHeight || !wrong[y * pictureWidth + x]) continue;
+                    wrong[y * pictureWidth + x] = 0;
+                    todo.push_back(y * pictureWidth + x);
                 }
             }
         }
@@ -168,8 +170,8 @@ std::vector<int> entriesOf(const std::vector<std::int32_t>& counts, std::int32_t
 // pixel's colour; 128 for the inside colour).
 std::vector<int> renderedEntries(const DeepView& view)
 {
-    std::vector<std::uint8_t> pixels(kWidth * kHeight * 3);
-    const FrameBuffer frame = {kWidth, kHeight, pixels.data()};
+    std::vector<std::uint8_t> pixels(pictureWidth * pictureHeight * 3);
+    const FrameBuffer frame = {pictureWidth, pictureHeight, pixels.data()};
     const std::atomic<int> never{0};
     renderDeepView(view, frame, 1, never, kNoObserver, nullptr);
     Palette palette;
@@ -208,16 +210,16 @@ DeepView viewOf(const DeepBenchView& bench)
 void doubleCounts(const DeepView& view, std::vector<std::int32_t>& accumulated, std::vector<std::int32_t>& exact)
 {
     const ViewParams params = paramsOf(view);
-    const double step = (6.0 / kWidth) / params.magnification;
-    const long double exactStep = pixelStep(view, kWidth);
+    const double step = (6.0 / pictureWidth) / params.magnification;
+    const long double exactStep = pixelStep(view, pictureWidth);
     const long double cx = std::strtold(view.centerX.c_str(), nullptr), cy = std::strtold(view.centerY.c_str(), nullptr);
-    double ci = params.centerY - (kHeight / 2) * step;
-    for (std::int32_t r = 0; r < kHeight; ++r) {
-        double cr = params.centerX - (kWidth / 2) * step;
-        for (std::int32_t x = 0; x < kWidth; ++x) {
+    double ci = params.centerY - (pictureHeight / 2) * step;
+    for (std::int32_t r = 0; r < pictureHeight; ++r) {
+        double cr = params.centerX - (pictureWidth / 2) * step;
+        for (std::int32_t x = 0; x < pictureWidth; ++x) {
             accumulated.push_back(escapeCount(cr, ci, view.maxIterations));
-            exact.push_back(escapeCount(double(cx + pixelOffset(x, kWidth, exactStep)),
-                                        double(cy + pixelOffset(r, kHeight, exactStep)), view.maxIterations));
+            exact.push_back(escapeCount(double(cx + pixelOffset(x, pictureWidth, exactStep)),
+                                        double(cy + pixelOffset(r, pictureHeight, exactStep)), view.maxIterations));
             cr = cr + step;
         }
         ci = ci + step;
@@ -244,7 +246,7 @@ void agreementTable()
             const Agreement agreement = compare(path.entries, truth, deep.maxIterations);
             std::printf("| %s | %ld | %ld | %s | %d | %d | %.2f %% | %.1f s |\n", bench.name, long(bench.limit),
                         long(bits), path.path, agreement.wrong, agreement.largestGroup,
-                        100.0 * (kWidth * kHeight - agreement.wrong) / (kWidth * kHeight), bruteSeconds);
+                        100.0 * (pictureWidth * pictureHeight - agreement.wrong) / (pictureWidth * pictureHeight), bruteSeconds);
         }
         std::fflush(stdout);
     }
@@ -297,7 +299,7 @@ void blaAgreement(const BlaSettings* given)
                         long(bench.limit), settings.choice == kBlaNever ? "lanes" : "merged steps",
                         int(std::log2(settings.tolerance)), settings.rebaseRatio, settings.interiorCheck ? "yes" : "no",
                         agreement.wrong, agreement.largestGroup,
-                        100.0 * (kWidth * kHeight - agreement.wrong) / (kWidth * kHeight), spent);
+                        100.0 * (pictureWidth * pictureHeight - agreement.wrong) / (pictureWidth * pictureHeight), spent);
         }
         std::fflush(stdout);
     }
@@ -317,8 +319,8 @@ void doublesByDepth()
         const std::atomic<int> never{0};
         computeReferenceOrbit(deep, 0, orbit, never, nullptr, nullptr);
         std::vector<std::int32_t> perturbed, accumulated, exact;
-        for (std::int32_t r = 0; r < kHeight; ++r) {
-            for (std::int32_t x = 0; x < kWidth; ++x) perturbed.push_back(perturbedCount(deep, orbit, kWidth, kHeight, x, r));
+        for (std::int32_t r = 0; r < pictureHeight; ++r) {
+            for (std::int32_t x = 0; x < pictureWidth; ++x) perturbed.push_back(perturbedCount(deep, orbit, pictureWidth, pictureHeight, x, r));
         }
         doubleCounts(deep, accumulated, exact);
         std::printf("| %s | %d | %d | %d |\n", magnification, compare(entriesOf(accumulated, 1000), truth, 1000).wrong,
@@ -351,11 +353,103 @@ void orbitTimes()
                 long(orbit.length), long(bits), boost, mpfr, bench.limit / mpfr * 1e-6, long(count));
 }
 
+// The seahorse place with limit 10,000 at 200 x 150: the double kernels (the program's pixels)
+// and the path tavelin-render now chooses, against MPFR.
+void seahorseTable()
+{
+    pictureWidth = 200;
+    pictureHeight = 150;
+    std::printf("\n| magnification | doubtful samples | path | wrong, doubles | group | wrong, chosen | group | brute force |\n"
+                "|---:|---:|---|---:|---:|---:|---:|---:|\n");
+    for (const char* magnification : {"1e3", "1e6", "1e7", "1e8", "1e9", "9e9"}) {
+        const DeepBenchView bench = {magnification, "-0.743643887037151", "0.131825904205330", magnification, 10000};
+        DeepView view = viewOf(bench);
+        const auto start = std::chrono::steady_clock::now();
+        const std::vector<std::int32_t> truth = bruteForce(view, bench, 128);
+        const double bruteSeconds = seconds(start);
+        const int doubles = rendersWithDoubles(view, pictureWidth, pictureHeight);
+        const Agreement chosen = compare(renderedEntries(view), truth, view.maxIterations);
+        view.programPixels = 1;
+        const Agreement program = compare(renderedEntries(view), truth, view.maxIterations);
+        std::printf("| %s | %.2f %% | %s | %d | %d | %d | %d | %.0f s |\n", magnification,
+                    100 * doubleErrorShare(view, pictureWidth, pictureHeight), doubles ? "doubles" : "perturbation",
+                    program.wrong, program.largestGroup, chosen.wrong, chosen.largestGroup, bruteSeconds);
+        std::fflush(stdout);
+    }
+    pictureWidth = 64;
+    pictureHeight = 48;
+}
+
+const char kMinibrot[] =
+#include "tests/deep/deep_exponent_minibrot.inc"
+    ;
+
+// Near the period-1331 minibrot at 2e1000 (the tests' view), 24 x 18 with limit 20,000: the
+// x87 lanes with the reference values stored as doubles, as before, and the rescaled lanes with
+// the tiny ones kept, against MPFR.
+void minibrotTable()
+{
+    pictureWidth = 24;
+    pictureHeight = 18;
+    const char* y = std::strchr(kMinibrot, '\n') + 1;
+    const std::string x(kMinibrot, y - 1);
+    const DeepBenchView bench = {"2e1000", x.c_str(), y, "2e1000", 20000};
+    const DeepView view = viewOf(bench);
+    const std::vector<std::int32_t> truth = bruteForce(view, bench, precisionBitsFor(magnificationLog2(view.magnification)) + 64);
+    ReferenceOrbit orbit;
+    const std::atomic<int> never{0};
+    computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr);
+    std::printf("\n| lanes | wrong of %d | largest group |\n|---|---:|---:|\n", pictureWidth * pictureHeight);
+    for (WideLanes lanes : {kX87Lanes, kScaledLanes}) {
+        std::vector<std::int32_t> counts;
+        for (std::int32_t r = 0; r < pictureHeight; ++r) {
+            for (std::int32_t c = 0; c < pictureWidth; ++c) counts.push_back(perturbedCount(view, orbit, pictureWidth, pictureHeight, c, r, lanes));
+        }
+        // The x87 lanes take the orbit's doubles, where |Z(1331)| is 0.
+        const Agreement agreement = compare(entriesOf(counts, view.maxIterations), truth, view.maxIterations);
+        std::printf("| %s | %d | %d |\n", lanes == kX87Lanes ? "x87, orbit in doubles" : "rescaled, tiny values kept",
+                    agreement.wrong, agreement.largestGroup);
+    }
+    pictureWidth = 64;
+    pictureHeight = 48;
+}
+
+// The MPFR counts of the pixels of the tests' picture at 1e10000 (16 x 12, limit 30,000).
+void pixelsAt1e10000()
+{
+    pictureWidth = 16;
+    pictureHeight = 12;
+    const std::string ones = "1." + std::string(10000, '0') + "37";
+    const DeepBenchView bench = {"1e10000", "1.3e-10001", ones.c_str(), "1e10000", 30000};
+    const DeepView view = viewOf(bench);
+    const mpfr_prec_t bits = precisionBitsFor(magnificationLog2(view.magnification)) + 64;
+    mpfr_t cx, cy, step, cr, ci;
+    mpfr_inits2(bits, cx, cy, step, cr, ci, (mpfr_ptr)0);
+    mpfr_set_str(cx, view.centerX.c_str(), 10, MPFR_RNDN);
+    mpfr_set_str(cy, view.centerY.c_str(), 10, MPFR_RNDN);
+    mpfr_set_str(step, bench.magnification, 10, MPFR_RNDN);
+    mpfr_mul_ui(step, step, pictureWidth, MPFR_RNDN);
+    mpfr_ui_div(step, 6, step, MPFR_RNDN);
+    const int pixels[][2] = {{9, 0}, {10, 0}, {12, 0}, {15, 0}, {6, 1}, {9, 1}, {10, 1}, {15, 1}, {7, 4}, {8, 4}, {11, 4}, {0, 11}};
+    for (const auto& p : pixels) {
+        mpfr_mul_si(cr, step, p[0] - pictureWidth / 2, MPFR_RNDN);
+        mpfr_add(cr, cr, cx, MPFR_RNDN);
+        mpfr_mul_si(ci, step, p[1] - pictureHeight / 2, MPFR_RNDN);
+        mpfr_add(ci, ci, cy, MPFR_RNDN);
+        std::printf("    {%d, %d, %ld},\n", p[0], p[1], long(bruteCount(cr, ci, view.maxIterations, bits)));
+        std::fflush(stdout);
+    }
+    mpfr_clears(cx, cy, step, cr, ci, (mpfr_ptr)0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const char* tables = argc > 1 ? argv[1] : "ado";
+    const char* tables = argc > 1 ? argv[1] : "adosm";
+    if (std::strchr(tables, 's')) seahorseTable();
+    if (std::strchr(tables, 'm')) minibrotTable();
+    if (std::strchr(tables, 'p')) pixelsAt1e10000();
     if (std::strchr(tables, 'a')) agreementTable();
     if (std::strchr(tables, 'd')) doublesByDepth();
     if (std::strchr(tables, 'o')) orbitTimes();

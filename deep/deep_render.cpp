@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/palette.h"
+#include "deep/double_accuracy.h"
 #include "deep/perturbation_render.h"
 #include "deep/picture_render.h"
 
@@ -109,6 +110,7 @@ int rendersWithDoubles(const DeepView& view, std::int32_t width, std::int32_t he
     if (magnificationLog2(view.magnification) > kPerturbationFromLog2) return 0;
     const ViewParams params = paramsOf(view);
     if (!isDrawableView(params)) return 0;
+    if (!view.programPixels && doubleErrorShare(view, width, height) > kDoubleErrorShare) return 0;
     // The steps and first positions as the double kernels take them (square pixels).
     const double step = (6.0 / width) / params.magnification;
     const long double exactStep = pixelStep(view, width);

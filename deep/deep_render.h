@@ -13,8 +13,9 @@
 #include "deep/progress.h"
 #include "deep/reference_orbit.h"
 
-// Up to this magnification doubles resolve a picture well enough for the double kernels
-// (measured: see bench/README.md); beyond it perturbation takes over.
+// Past this magnification doubles never resolve a picture well enough for the double kernels
+// (measured: see bench/README.md); up to it they render where their rounding leaves the
+// counts right (deep/double_accuracy.h), or wherever the view asks for the program's pixels.
 constexpr double kPerturbationFromLog2 = 33.2;  // about 1e10
 
 enum DeepResult { kDeepStopped = 0, kDeepRendered = 1, kDeepNoMemory = 2, kDeepNoThread = 3, kDeepBadCenter = 4 };
@@ -26,9 +27,10 @@ DeepResult deepResultOf(OrbitResult result);
 // where a double cannot hold it).
 ViewParams paramsOf(const DeepView& view);
 
-// Whether the double kernels render view at width x height: it lies within their depth, and
-// the columns and rows they accumulate (as the window program does) stay within a quarter of
-// a pixel of the exact positions across the whole picture.
+// Whether the double kernels render view at width x height: it lies within their depth, the
+// columns and rows they accumulate (as the window program does) stay within a quarter of a
+// pixel of the exact positions across the whole picture, and either the view asks for the
+// program's pixels or the estimate of their rounding errors is within kDoubleErrorShare.
 int rendersWithDoubles(const DeepView& view, std::int32_t width, std::int32_t height);
 
 // Renders view into frame (any size, bottom row first) on `threads` threads, telling observer

@@ -97,6 +97,7 @@ DeepView deepViewOf(const ViewParams& params)
     if (params.magnification == 0.0) view.magnification = Magnification{0.0, 0};
     view.maxIterations = params.maxIterations;
     for (int i = 0; i < 4; ++i) view.colors[i] = params.colors[i];
+    view.programPixels = 0;
     return view;
 }
 

@@ -21,11 +21,16 @@ struct DeepView {
     Magnification magnification;
     std::int32_t maxIterations;
     ColorRef colors[4];  // three palette anchors and the inside colour, as in ViewParams
+    // Non-zero: the double kernels wherever they reach, as the window program renders
+    // (--program-pixels), instead of only where they are accurate enough. Not a field of
+    // the view's files.
+    std::int32_t programPixels;
 };
 
-// The deepest magnification rendered: pixel offsets are held in an x87 long double, whose
-// exponent reaches about 1e-4950.
-constexpr double kDeepestMagnificationLog10 = 4900.0;
+// The deepest magnification rendered: the widest reference orbit (34,816 bits) holds a centre
+// to 64 bits below a pixel of the widest picture there, and the orbit of a limit of 10^5
+// takes about a minute to compute (pixel offsets themselves have exponents of any size).
+constexpr double kDeepestMagnificationLog10 = 10000.0;
 
 // The view of a parameter file: its doubles as exact decimal texts.
 DeepView deepViewOf(const ViewParams& params);

@@ -5,6 +5,7 @@
 #pragma GCC push_options
 #pragma GCC target("avx2")
 #include "deep/perturbation_lanes_loop.h"
+#include "deep/scaled_lanes_loop.h"
 
 namespace {
 
@@ -37,6 +38,14 @@ __attribute__((force_align_arg_pointer)) std::int64_t runLanesAvx2(const double*
                                                                    std::int64_t bound, StepValues& last)
 {
     return runLanesWith<Avx2Lanes>(reference, lanes, offsetI, clock, bound, last);
+}
+
+// The rescaled lanes of views past the exponent range of doubles (deep/scaled_lanes.h).
+__attribute__((force_align_arg_pointer)) std::int64_t runScaledAvx2(const double* reference, ScaledLanes& lanes,
+                                                                     std::int64_t clock, std::int64_t bound,
+                                                                     StepValues& last)
+{
+    return runScaledWith<Avx2Lanes>(reference, lanes, clock, bound, last);
 }
 
 #pragma GCC pop_options

@@ -4,6 +4,7 @@
 #pragma GCC push_options
 #pragma GCC target("sse2")
 #include "deep/perturbation_lanes_loop.h"
+#include "deep/scaled_lanes_loop.h"
 
 namespace {
 
@@ -35,6 +36,14 @@ __attribute__((force_align_arg_pointer)) std::int64_t runLanesSse2(const double*
                                                                    std::int64_t bound, StepValues& last)
 {
     return runLanesWith<Sse2Lanes>(reference, lanes, offsetI, clock, bound, last);
+}
+
+// The rescaled lanes of views past the exponent range of doubles (deep/scaled_lanes.h).
+__attribute__((force_align_arg_pointer)) std::int64_t runScaledSse2(const double* reference, ScaledLanes& lanes,
+                                                                     std::int64_t clock, std::int64_t bound,
+                                                                     StepValues& last)
+{
+    return runScaledWith<Sse2Lanes>(reference, lanes, clock, bound, last);
 }
 
 #pragma GCC pop_options

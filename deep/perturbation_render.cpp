@@ -8,6 +8,7 @@
 #include "deep/bla_pixel.h"
 #include "deep/bla_path.h"
 #include "deep/perturbation_lanes.h"
+#include "deep/scaled_render.h"
 
 namespace {
 
@@ -265,8 +266,16 @@ std::int32_t countOf(const Picture& picture, std::int32_t x, std::int32_t r)
 }  // namespace
 
 int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const FrameBuffer& frame,
-                    std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context)
+                    std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context,
+                    WideLanes wide)
 {
+    if (needsWideExponent(view) && wide == kScaledLanes) {
+        ScaledPicture scaledPicture;
+        setUpScaled(scaledPicture, view, orbit, frame.width, frame.height);
+        scaledPicture.bits = frame.bits;
+        scaledPicture.stop = &stop;
+        return runRowWorkers(frame.height, threads, renderScaledRow, &scaledPicture, stop, report, context);
+    }
     Picture picture;
     setUp(picture, view, orbit, frame.width, frame.height);
     picture.bits = frame.bits;
@@ -281,9 +290,14 @@ int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const Fra
 }
 
 std::int32_t perturbedCount(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width,
-                            std::int32_t height, std::int32_t x, std::int32_t r)
+                            std::int32_t height, std::int32_t x, std::int32_t r, WideLanes wide)
 {
     if (view.maxIterations <= 0) return 0;  // no step is taken
+    if (needsWideExponent(view) && wide == kScaledLanes) {
+        ScaledPicture picture;
+        setUpScaled(picture, view, orbit, width, height);
+        return scaledCount(picture, x, r);
+    }
     Picture picture;
     setUp(picture, view, orbit, width, height);
     if (!needsWideExponent(view)) return countOf<double>(picture, x, r);

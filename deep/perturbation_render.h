@@ -19,8 +19,13 @@
 #include "deep/row_workers.h"
 
 // Up to this magnification the differences are doubles; past it (where a double's exponent
-// would soon underflow) x87 long doubles, with 64-bit significands and exponents to 1e-4950.
+// would soon underflow) doubles rescaled per pixel by a power of two of their own, with the
+// offsets in an extended-exponent type (deep/scaled_render.h), at any depth.
 constexpr double kWideExponentFromLog2 = 963.0;  // 2^963 ~ 1e290
+
+// The lanes past kWideExponentFromLog2: the rescaled doubles, or, for comparison in the
+// benchmarks, the scalar x87 long doubles that rendered there before (up to 1e4900).
+enum WideLanes { kScaledLanes, kX87Lanes };
 
 // The offset from the centre of column or row i in a picture `pixels` wide or high with the
 // given step: (i - floor(pixels / 2)) x step, the same for every pixel, never accumulated.
@@ -35,11 +40,12 @@ long double pixelStep(const DeepView& view, std::int32_t width);
 // Renders view into frame by perturbation from orbit (which serves view) on `threads`
 // threads; 1 when complete, 0 when stopped, kNoThread when no thread could be started.
 int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const FrameBuffer& frame,
-                    std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context);
+                    std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context,
+                    WideLanes wide = kScaledLanes);
 
 // The escape count of one pixel (column x, row r of a width x height picture) as the lanes
 // compute it, without merged steps: below the limit for a pixel that escapes, the limit for one
 // that does not.
 // For checking the renderer against other ways of computing the same pixel.
 std::int32_t perturbedCount(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width,
-                            std::int32_t height, std::int32_t x, std::int32_t r);
+                            std::int32_t height, std::int32_t x, std::int32_t r, WideLanes wide = kScaledLanes);

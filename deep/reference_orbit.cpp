@@ -7,6 +7,7 @@
 
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
+#include "deep/perturbation_render.h"
 #include "platform/memory.h"
 
 namespace {
@@ -17,7 +18,10 @@ template <unsigned kBits>
 using Big = boost::multiprecision::number<
     boost::multiprecision::cpp_bin_float<kBits, boost::multiprecision::digit_base_2>, boost::multiprecision::et_off>;
 
-constexpr std::int32_t kWidestBits = 16384;
+// The widths the orbit is computed at; the widest serves 1e10000 (33,219 bits and the 64 more
+// that precisionBitsFor asks for).
+constexpr std::int32_t kWidths[] = {128, 256, 512, 1024, 2048, 4096, 8192, 16384, 24576, 34816};
+constexpr std::int32_t kWidestBits = 34816;
 constexpr std::int32_t kReportEvery = 1024;
 // Values the orbit holds at first; it doubles whenever it is full, up to the limit.
 constexpr std::int64_t kFirstCapacity = 1 << 16;
@@ -30,6 +34,7 @@ struct OrbitRun {
     OrbitProgress report;
     void* context;
     std::int64_t capacity;  // values the arrays hold
+    int keepTiny;           // whether the tiny table is kept
 };
 
 // Makes room for values up to index n; 0 when memory runs out.
@@ -51,6 +56,14 @@ int reserveUpTo(OrbitRun& run, std::int64_t n, std::int64_t limit)
     return 1;
 }
 
+template <class Number>
+FloatExp floatExpOf(const Number& x)
+{
+    int exponent = 0;
+    const Number mantissa = boost::multiprecision::frexp(x, &exponent);
+    return floatExp(mantissa.template convert_to<double>(), exponent);
+}
+
 template <unsigned kBits>
 OrbitResult iterate(const DeepView& view, OrbitRun& run)
 {
@@ -59,6 +72,10 @@ OrbitResult iterate(const DeepView& view, OrbitRun& run)
     run.orbit.values[0] = 0.0;
     run.orbit.values[1] = 0.0;
     run.orbit.excess[0] = -4.0;
+    if (run.keepTiny) {  // Z(0) = 0: the first step is d^2 + e, without the 2 Z d that keeps d^2 small
+        run.orbit.tinyIndex.push_back(0);
+        run.orbit.tinyValue.push_back(ComplexExp{floatExp(0.0), floatExp(0.0)});
+    }
     const std::int32_t limit = view.maxIterations;
     std::int32_t n = 1;
     for (; n <= limit; ++n) {
@@ -77,6 +94,10 @@ OrbitResult iterate(const DeepView& view, OrbitRun& run)
         double excess = r * r + i * i - 4.0;
         if (std::fabs(excess) < kNearCircle) excess = Big<kBits>(zr * zr + zi * zi - 4).template convert_to<double>();
         run.orbit.excess[n] = excess;
+        if (run.keepTiny && std::fabs(r) < kTinyReference && std::fabs(i) < kTinyReference) {
+            run.orbit.tinyIndex.push_back(n);
+            run.orbit.tinyValue.push_back(ComplexExp{floatExpOf(zr), floatExpOf(zi)});
+        }
         if (excess > 0.0) break;  // infinity too, for centres far outside
     }
     run.orbit.length = (n <= limit ? n : limit) + 1;
@@ -93,6 +114,8 @@ OrbitResult iterateAt(std::int32_t bits, const DeepView& view, OrbitRun& run)
     case 2048: return iterate<2048>(view, run);
     case 4096: return iterate<4096>(view, run);
     case 8192: return iterate<8192>(view, run);
+    case 16384: return iterate<16384>(view, run);
+    case 24576: return iterate<24576>(view, run);
     default: return iterate<kWidestBits>(view, run);
     }
 }
@@ -103,9 +126,10 @@ std::int32_t precisionBitsFor(double magnificationLog2)
 {
     // The centre to well below a pixel of the widest picture (2^20 pixels), with room to spare.
     const double needed = (magnificationLog2 > 0 ? magnificationLog2 : 0) + 64;
-    std::int32_t bits = 128;
-    while (bits < needed && bits < kWidestBits) bits *= 2;
-    return bits;
+    for (std::int32_t bits : kWidths) {
+        if (bits >= needed) return bits;
+    }
+    return kWidestBits;
 }
 
 std::uint64_t orbitBytes(std::int32_t maxIterations)
@@ -123,12 +147,14 @@ OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, Refe
     orbit.centerY = view.centerY;
     orbit.maxIterations = view.maxIterations;
     orbit.length = 0;
+    orbit.tinyIndex.clear();
+    orbit.tinyValue.clear();
     const std::int64_t capacity = kFirstCapacity < view.maxIterations + std::int64_t(1) ? kFirstCapacity
                                                                                      : view.maxIterations + std::int64_t(1);
     orbit.values.reset(new (std::nothrow) double[std::size_t(capacity) * 2]);
     orbit.excess.reset(new (std::nothrow) double[std::size_t(capacity)]);
     if (!orbit.values || !orbit.excess) return kOrbitNoMemory;
-    OrbitRun run = {orbit, stop, report, context, capacity};
+    OrbitRun run = {orbit, stop, report, context, capacity, orbit.deepestLog2 > kWideExponentFromLog2};
     try {
         return iterateAt(orbit.precisionBits, view, run);
     } catch (const std::bad_alloc&) {

@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "deep/deep_view.h"
+#include "deep/floatexp.h"
 #include "deep/deep_view.h"
 
 struct ReferenceOrbit {
@@ -24,7 +27,16 @@ struct ReferenceOrbit {
     // escape circle (the doubles of Z(m) alone cannot tell there which side a pixel is on).
     std::unique_ptr<double[]> excess;
     std::int32_t length;
+    // Where a double would not hold a value, or the step from it could not drop d^2 (both
+    // parts below 2^-400 in size, 0 included: Z(0), and near the nucleus of a deep minibrot),
+    // its index and the value with its own exponent, in index order. Kept only for orbits that
+    // serve magnifications past the double lanes.
+    std::vector<std::int32_t> tinyIndex;
+    std::vector<ComplexExp> tinyValue;
 };
+
+// Values smaller than this in both parts go into the orbit's tiny table as well.
+constexpr double kTinyReference = 0x1p-400;
 
 // Called about every 1/100 of the work with the share done (0 to 1).
 using OrbitProgress = void (*)(double done, void* context);

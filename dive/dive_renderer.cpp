@@ -28,7 +28,7 @@ DeepResult prepareDiveRenderer(DiveRenderer& renderer, const DeepView& view, dou
 
 int diveDepthRenderable(double deepestLog2, const char** reason)
 {
-    *reason = "its keyframes would pass magnification 1e4900, the deepest rendered";
+    *reason = "its keyframes would pass magnification 1e10000, the deepest rendered";
     return deepestLog2 <= kDeepestMagnificationLog10 * std::log2(10.0);
 }
 

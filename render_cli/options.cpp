@@ -12,7 +12,7 @@
 const char kUsage[] =
     "usage: tavelin-render [VIEW] -o OUT.bmp|OUT.png [--center-x RE] [--center-y IM]\n"
     "                      [--magnification M] [--limit N] [--colors C1,C2,C3] [--save-view FILE]\n"
-    "                      [--size WxH] [--threads N] [--quiet]\n"
+    "                      [--size WxH] [--threads N] [--quiet] [--program-pixels]\n"
     "\n"
     "Renders a view as a picture: BMP or PNG, chosen by the output's extension. VIEW is a\n"
     "tavelin parameter file (.vwp) or a view text file; without it, the program's initial view.\n"
@@ -28,6 +28,10 @@ const char kUsage[] =
     "                      its width spans 6 / magnification, and pixels are square\n"
     "  --threads N         render with N threads (default: one per processor core)\n"
     "  --quiet             no progress bar\n"
+    "  --program-pixels    the window program's own pixels wherever its double kernels reach\n"
+    "                      (up to 1e10; at 640x480 its picture byte for byte), also where\n"
+    "                      their rounding makes some pixels' counts wrong; without it they are\n"
+    "                      used only where an estimate of that error says they are right\n"
     "  -h, --help          this text\n"
     "\n"
     "       tavelin-render [VIEW] [--center-x RE ...] --dive SECONDS\n"
@@ -149,6 +153,7 @@ const Option kOptions[] = {
     {"--size", nullptr, nullptr, nullptr, readSize},
     {"--threads", nullptr, nullptr, nullptr, readThreads},
     {"--quiet", nullptr, &Options::quiet, nullptr, nullptr},
+    {"--program-pixels", nullptr, &Options::programPixels, nullptr, nullptr},
     {"--dive", nullptr, nullptr, nullptr, readSeconds},
     {"--fps", nullptr, nullptr, nullptr, readFps},
     {"--from-magnification", nullptr, nullptr, nullptr, readFrom},
@@ -265,7 +270,7 @@ int finishDive(Options& o, std::string& reason)
 
 int parseOptions(int argc, char** argv, Options& options, std::string& reason)
 {
-    options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0,
+    options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0, 0,
                       0, 30, 0, 0, -1, -1, -1, DiveOutput::video, 0, 0, 0};
     for (int i = 1; i < argc;) {
         if (!std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--help")) {

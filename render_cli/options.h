@@ -19,6 +19,7 @@ struct Options {
     std::int32_t height;
     std::int32_t threads;
     int quiet;               // no progress line
+    int programPixels;       // the double kernels wherever they reach (--program-pixels)
     int help;                // print the usage and end
     // A zoom video instead of a picture when seconds is above 0.
     double seconds;

@@ -38,6 +38,7 @@ int readView(const Options& options, DeepView& view)
         const char* text = options.fieldTexts[field];
         if (text && !setDeepField(view, DeepField(field), text, message)) return !complain(message);
     }
+    view.programPixels = options.programPixels;
     // A magnification so small that the picture's width overflows would give a flat picture.
     if (magnificationLog2(view.magnification) < 0 && !isDrawableView(paramsOf(view))) {
         return !complain("the view cannot be drawn: the picture width, 6 / magnification, must be a finite number");

@@ -70,7 +70,7 @@ TEST(DeepView, TextsAndRefusals)
         {kCenterX, "1.", 1}, {kCenterX, "", 0}, {kCenterX, "1e", 0}, {kCenterX, "e5", 0}, {kCenterX, "1.2.3", 0},
         {kCenterY, "nan", 0}, {kCenterY, "inf", 0}, {kCenterY, " 1", 0}, {kCenterY, "1 ", 0}, {kCenterY, "0x10", 0},
         {kCenterY, "1e999999999999999999999", 0}, {kMagnificationField, "2.5e1000", 1},
-        {kMagnificationField, "-1e4900", 1}, {kMagnificationField, "1e4901", 0}, {kMagnificationField, "0", 0},
+        {kMagnificationField, "-1e10000", 1}, {kMagnificationField, "1e10001", 0}, {kMagnificationField, "0", 0},
         {kMagnificationField, "0.000e7", 0}, {kLimit, "2147483647", 1}, {kLimit, "2147483648", 0}, {kLimit, "0", 0},
         {kLimit, "-5", 0}, {kLimit, "12a", 0}, {kColors, "0x123456,0xabcdef,0x000000", 1},
         {kColors, "0x123456,0xABCDEF,0x000000,0xFFFFFF", 1}, {kColors, "0x123456,0xABCDEF", 0},

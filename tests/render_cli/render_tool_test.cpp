@@ -42,9 +42,9 @@ TEST(RenderTool, PicturesOfAnySize)
         const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
         writeWholeFile(view, bytesOf(c.view));
         threadStartsLeft = c.starts;
-        EXPECT_EQ(0, runTool({view, "-o", folder + "p.bmp", "--size", size, "--threads", c.threads}));
+        EXPECT_EQ(0, runTool({view, "-o", folder + "p.bmp", "--size", size, "--threads", c.threads, "--program-pixels"}));
         threadStartsLeft = -1;
-        EXPECT_EQ(0, runTool({view, "--quiet", "--size", size, "--output", folder + "p.png"}));
+        EXPECT_EQ(0, runTool({view, "--quiet", "--size", size, "--output", folder + "p.png", "--program-pixels"}));
         const std::string png = pngPixels(readWholeFile(folder + "p.png"));
         EXPECT_TRUE(readWholeFile(folder + "p.bmp") == bitmapOf(png, c.width, c.height)) << size << ": BMP, PNG";
         if (c.plainHeight == 0) continue;

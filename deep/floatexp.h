@@ -1,0 +1,114 @@
+// An extended-exponent number: a double mantissa and a separate 64-bit binary exponent, for the
+// pixel offsets and the rare full-range steps of views past the exponent range of doubles (and
+// of x87 long doubles). Values are kept normalised (0.5 <= |mantissa| < 1, or 0 with exponent
+// 0), so that comparisons and conversions need no further work; the mantissa rounds as a
+// double does, and the exponent never overflows in any picture (it stays within a few times
+// 10^5). The vectorised lanes do not use it per step: they hold doubles rescaled by a power of
+// two per pixel (see scaled_lanes.h) and fall back on this type where a double would not do.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+struct FloatExp {
+    double mantissa;
+    std::int64_t exponent;
+};
+
+struct ComplexExp {
+    FloatExp re, im;
+};
+
+// mantissa x 2^exponent for any double mantissa, normalised.
+inline FloatExp floatExp(double mantissa, std::int64_t exponent = 0)
+{
+    if (mantissa == 0.0 || !std::isfinite(mantissa)) return FloatExp{mantissa, 0};
+    int shift = 0;
+    const double m = std::frexp(mantissa, &shift);
+    return FloatExp{m, exponent + shift};
+}
+
+// x x 2^shift as a double: 0 below the smallest normal double (no slow subnormals), infinity
+// above the largest.
+inline double toDouble(FloatExp x, std::int64_t shift = 0)
+{
+    const std::int64_t e = x.exponent + shift;
+    if (x.mantissa == 0.0 || e < -1021) return 0.0 * x.mantissa;
+    if (e > 1024) return x.mantissa * HUGE_VAL;
+    return std::ldexp(x.mantissa, int(e));
+}
+
+inline FloatExp negated(FloatExp x)
+{
+    return FloatExp{-x.mantissa, x.exponent};
+}
+
+inline FloatExp operator*(FloatExp a, FloatExp b)
+{
+    return floatExp(a.mantissa * b.mantissa, a.exponent + b.exponent);
+}
+
+inline FloatExp operator+(FloatExp a, FloatExp b)
+{
+    if (a.mantissa == 0.0) return b;
+    if (b.mantissa == 0.0) return a;
+    if (a.exponent < b.exponent) {
+        const FloatExp t = a;
+        a = b;
+        b = t;
+    }
+    // Past 60 bits apart the smaller one does not change the rounded sum.
+    const std::int64_t apart = a.exponent - b.exponent;
+    if (apart > 60) return a;
+    return floatExp(a.mantissa + std::ldexp(b.mantissa, -int(apart)), a.exponent);
+}
+
+inline FloatExp operator-(FloatExp a, FloatExp b)
+{
+    return a + negated(b);
+}
+
+// x x 2^shift, exactly.
+inline FloatExp scaled(FloatExp x, std::int64_t shift)
+{
+    return x.mantissa == 0.0 ? x : FloatExp{x.mantissa, x.exponent + shift};
+}
+
+// Whether |a| < |b| (a and b normalised).
+inline int smallerMagnitude(FloatExp a, FloatExp b)
+{
+    if (b.mantissa == 0.0) return 0;
+    if (a.mantissa == 0.0) return 1;
+    return a.exponent != b.exponent ? a.exponent < b.exponent : std::fabs(a.mantissa) < std::fabs(b.mantissa);
+}
+
+// Whether a > b as numbers.
+inline int greater(FloatExp a, FloatExp b)
+{
+    const FloatExp difference = a - b;
+    return difference.mantissa > 0.0;
+}
+
+inline ComplexExp operator+(ComplexExp a, ComplexExp b)
+{
+    return ComplexExp{a.re + b.re, a.im + b.im};
+}
+
+inline ComplexExp operator*(ComplexExp a, ComplexExp b)
+{
+    return ComplexExp{a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+}
+
+// |z|^2
+inline FloatExp norm(ComplexExp z)
+{
+    return z.re * z.re + z.im * z.im;
+}
+
+// The larger exponent of z's parts (the smallest possible one for 0).
+inline std::int64_t largerExponent(ComplexExp z)
+{
+    const std::int64_t re = z.re.mantissa != 0.0 ? z.re.exponent : INT64_MIN / 2;
+    const std::int64_t im = z.im.mantissa != 0.0 ? z.im.exponent : INT64_MIN / 2;
+    return re > im ? re : im;
+}
