@@ -27,7 +27,7 @@ struct DeepView {
 // exponent reaches about 1e-4950.
 constexpr double kDeepestMagnificationLog10 = 4900.0;
 
-// The view of a parameter file: its doubles as exact decimal texts.
+// The view of a parameter file: its doubles as exact decimal texts, a limit below 0 as 0.
 DeepView deepViewOf(const ViewParams& params);
 
 // The magnification of a decimal text (see deep/decimal.h); 1 on success.

@@ -16,6 +16,7 @@ struct VideoEncoder {
     std::FILE* pipe;
     const char* outputPath;
     char tempPath[kMaxPath];
+    char logPath[kMaxPath];         // ffmpeg's own messages, kept off the terminal
     std::vector<std::uint8_t> row;  // one row in ffmpeg's order: top row first, red first
 };
 
@@ -32,5 +33,6 @@ int startVideo(VideoEncoder& encoder, const char* program, const char* outputPat
 int writeVideoFrame(VideoEncoder& encoder, const FrameBuffer& frame);
 
 // Ends the video: with complete set, waits for ffmpeg and puts the video in place (1 on
-// success, 0 with a message); otherwise removes what ffmpeg wrote (0).
+// success, 0 with a message); otherwise removes what ffmpeg wrote (0). Where ffmpeg failed, the
+// message says why: a full disk, or ffmpeg's own last line.
 int finishVideo(VideoEncoder& encoder, int complete, std::string& message);
