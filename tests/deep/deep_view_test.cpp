@@ -139,7 +139,7 @@ TEST(DeepView, ViewFileKinds)
         const int read = readViewFile(path.c_str(), view, error);
         EXPECT_EQ(!c.refusal, read) << &c - files << ": " << error;
         if (!read) {
-            EXPECT_TRUE(error.find(c.refusal) != error.npos && error.find('\n') == error.npos) << error;
+            EXPECT_TRUE(c.refusal && error.find(c.refusal) != error.npos && error.find('\n') == error.npos) << error;
             continue;
         }
         EXPECT_EQ(c.limit, view.maxIterations) << &c - files;
