@@ -18,8 +18,8 @@ int readExponent(const char*& p, std::int64_t& exponent)
     if (!isDigit(*p)) return 0;
     exponent = 0;
     for (; isDigit(*p); ++p) {
-        if (exponent > kMaxDecimalExponent) return 0;
         exponent = exponent * 10 + (*p - '0');
+        if (exponent > kMaxDecimalExponent) return 0;  // checked after each digit: no overflow
     }
     if (negative) exponent = -exponent;
     return 1;

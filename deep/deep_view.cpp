@@ -95,7 +95,9 @@ DeepView deepViewOf(const ViewParams& params)
     const double mantissa = std::frexp(params.magnification, &exponent);
     view.magnification = Magnification{mantissa * 2.0, std::int64_t(exponent) - 1};
     if (params.magnification == 0.0) view.magnification = Magnification{0.0, 0};
-    view.maxIterations = params.maxIterations;
+    // The window program takes no step at any limit up to 0 (every pixel inside): such a limit
+    // is 0 here, the same picture, and a view text that reads back.
+    view.maxIterations = params.maxIterations > 0 ? params.maxIterations : 0;
     for (int i = 0; i < 4; ++i) view.colors[i] = params.colors[i];
     view.programPixels = 0;
     return view;

@@ -32,7 +32,7 @@ struct DeepView {
 // takes about a minute to compute (pixel offsets themselves have exponents of any size).
 constexpr double kDeepestMagnificationLog10 = 10000.0;
 
-// The view of a parameter file: its doubles as exact decimal texts.
+// The view of a parameter file: its doubles as exact decimal texts, a limit below 0 as 0.
 DeepView deepViewOf(const ViewParams& params);
 
 // The magnification of a decimal text (see deep/decimal.h); 1 on success.

@@ -280,6 +280,8 @@ DiveResult encodeFrames(Dive& dive, const char* encoder)
     const Clock::time_point start = Clock::now();
     const int finished = finishVideo(dive.video, result == DiveResult::done, message);
     dive.outcome->times.encoding += secondsSince(start);
+    // ffmpeg that stopped taking frames failed for a reason (a full disk) that its end tells.
+    if (result == DiveResult::failed && !message.empty()) dive.outcome->message = message;
     return result != DiveResult::done ? result : finished ? DiveResult::done : failWith(dive, message);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "files/file_names.h"
+#include "platform/free_space.h"
 #include "platform/process.h"
 #include "platform/system.h"
 
@@ -11,9 +12,14 @@ namespace {
 
 constexpr std::int32_t kDefaultH264Crf = 20;  // sharper than ffmpeg's 23: fine detail in motion
 constexpr std::int32_t kDefaultVp9Crf = 31;
+// Less room than this on the video's disk after ffmpeg failed: the disk is full. ffmpeg writes
+// in blocks far smaller, so a write that found no room leaves less than this behind.
+constexpr std::int64_t kFullDiskBytes = 1 << 20;
+// Of ffmpeg's messages, the last line is shown: it says what ended the encoding.
+constexpr std::uint32_t kLogTail = 4096;
 
 // The muxer is named, as the temporary file's name has no extension to tell it by.
-std::string commandLine(const char* program, const char* path, const char* tempPath, std::int32_t width,
+std::string commandLine(const char* program, const char* path, const VideoEncoder& encoder, std::int32_t width,
                         std::int32_t height, std::int32_t fps, std::int32_t crf)
 {
     const int webm = nameEndsWith(path, ".webm");
@@ -28,10 +34,12 @@ std::string commandLine(const char* program, const char* path, const char* tempP
     for (const char* arg : head) appendArgument(line, arg);
     for (int i = 0; i < (webm ? 4 : 2); ++i) appendArgument(line, codec[i]);
     // "file:" keeps a name that begins with "-" from being read as an option.
-    const std::string target = std::string("file:") + tempPath;
+    const std::string target = std::string("file:") + encoder.tempPath;
     const char* const tail[] = {"-crf", quality.c_str(), "-pix_fmt", "yuv420p", "-f",
                                 webm ? "webm" : nameEndsWith(path, ".mkv") ? "matroska" : "mp4", target.c_str()};
     for (const char* arg : tail) appendArgument(line, arg);
+    line += " 2>";
+    appendArgument(line, encoder.logPath);
     return line;
 }
 
@@ -80,6 +88,33 @@ std::string videoFault(const VideoEncoder& encoder)
     return "";
 }
 
+// The last line of ffmpeg's messages, or "".
+std::string lastLogLine(const char* path)
+{
+    FileRef file = 0;
+    if (platform.openForReading(path, &file)) return "";
+    char chunk[kLogTail];
+    std::string tail;
+    std::uint32_t done = 0;
+    while (!platform.readFile(file, chunk, sizeof chunk, &done) && done > 0) {
+        tail.append(chunk, done);
+        if (tail.size() > 2 * kLogTail) tail.erase(0, tail.size() - kLogTail);
+    }
+    platform.closeFile(file);
+    while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r')) tail.pop_back();
+    const std::size_t start = tail.find_last_of("\r\n");
+    return start == tail.npos ? tail : tail.substr(start + 1);
+}
+
+// Why ffmpeg failed, asked before its file is removed: a full disk, or what ffmpeg said.
+std::string encoderFailure(const VideoEncoder& encoder)
+{
+    const std::int64_t room = freeBytesAt(encoder.tempPath);
+    if (room >= 0 && room < kFullDiskBytes) return "cannot write '" + std::string(encoder.outputPath) + "': the disk is full";
+    const std::string said = lastLogLine(encoder.logPath);
+    return "ffmpeg could not make '" + std::string(encoder.outputPath) + "'" + (said.empty() ? "" : ": " + said);
+}
+
 }  // namespace
 
 int findVideoEncoder(char (&program)[kMaxPath])
@@ -98,15 +133,22 @@ int startVideo(VideoEncoder& encoder, const char* program, const char* outputPat
     FileRef file = 0;
     ErrorCode error = platform.checkSaveTarget(outputPath);
     if (!error) error = platform.createTempBeside(outputPath, encoder.tempPath, &file);
+    if (!error) {
+        platform.closeFile(file);
+        // Named after another target, as temporary names follow the target and the process.
+        error = platform.createTempBeside((std::string(outputPath) + ".log").c_str(), encoder.logPath, &file);
+        if (error) platform.removeFile(encoder.tempPath);
+    }
     if (error) {
         message = writeFailure(outputPath, error);
         return 0;
     }
     platform.closeFile(file);
     std::fflush(stderr);
-    encoder.pipe = openPipeTo(commandLine(program, outputPath, encoder.tempPath, width, height, fps, crf));
+    encoder.pipe = openPipeTo(commandLine(program, outputPath, encoder, width, height, fps, crf));
     if (encoder.pipe) return 1;
     platform.removeFile(encoder.tempPath);
+    platform.removeFile(encoder.logPath);
     message = std::string("cannot start '") + program + "'";
     return 0;
 }
@@ -132,13 +174,14 @@ int finishVideo(VideoEncoder& encoder, int complete, std::string& message)
     if (!complete) stopPipe(encoder.pipe);
     const int encoded = closePipe(encoder.pipe);
     encoder.pipe = nullptr;
+    if (!encoded) message = encoderFailure(encoder);
+    platform.removeFile(encoder.logPath);
     const std::string fault = complete && encoded ? videoFault(encoder) : "";
     const ErrorCode error =
         complete && encoded && fault.empty() ? platform.replaceFile(encoder.tempPath, encoder.outputPath) : 0;
     if (complete && encoded && fault.empty() && !error) return 1;
     platform.removeFile(encoder.tempPath);
     if (error) message = writeFailure(encoder.outputPath, error);
-    if (complete && !encoded) message = std::string("ffmpeg could not make '") + encoder.outputPath + "'";
     if (!fault.empty()) {
         message = std::string("ffmpeg ended with success but ") + fault + " for '" + encoder.outputPath + "'";
     }

@@ -16,6 +16,7 @@ struct VideoEncoder {
     std::FILE* pipe;
     const char* outputPath;
     char tempPath[kMaxPath];
+    char logPath[kMaxPath];         // ffmpeg's own messages, kept off the terminal
     std::vector<std::uint8_t> row;  // one row in ffmpeg's order: top row first, red first
     std::int32_t width, height;
     std::int32_t framesSent;
@@ -36,5 +37,6 @@ int writeVideoFrame(VideoEncoder& encoder, const FrameBuffer& frame);
 // Ends the video: with complete set, waits for ffmpeg, checks the video it wrote (not empty,
 // begun as its container is; with ffprobe on PATH, the size and count of frames sent) and
 // puts it in place (1 on success, 0 with a message); otherwise, or when the check fails,
-// removes what ffmpeg wrote (0), and the old video stays.
+// removes what ffmpeg wrote (0), and the old video stays. Where ffmpeg failed, the message
+// says why: a full disk, or ffmpeg's own last line.
 int finishVideo(VideoEncoder& encoder, int complete, std::string& message);

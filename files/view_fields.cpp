@@ -14,7 +14,7 @@ namespace {
 int parseLimit(const char* text, std::int32_t& limit)
 {
     std::int64_t value = 0;
-    if (!parseWholeNumber(text, 1, INT32_MAX, value)) return 0;
+    if (!parseWholeNumber(text, 0, INT32_MAX, value)) return 0;
     limit = std::int32_t(value);
     return 1;
 }
@@ -77,7 +77,7 @@ int setDeepField(DeepView& view, DeepField field, const char* text, std::string&
     }
     case kLimit:
         if (!parseLimit(text, view.maxIterations)) {
-            return refuse(reason, "bad limit '%s': give a whole number from 1 to %ld", shownText(text).c_str(), long(INT32_MAX));
+            return refuse(reason, "bad limit '%s': give a whole number from 0 to %ld", shownText(text).c_str(), long(INT32_MAX));
         }
         return 1;
     default:

@@ -10,7 +10,8 @@ enum DeepField { kCenterX, kCenterY, kMagnificationField, kLimit, kColors, kDeep
 extern const char* const kDeepFieldNames[kDeepFieldCount];  // "center-x", ..., "colors"
 
 // Sets one field from its text: centre texts must be decimal numbers, the magnification a
-// non-zero one up to 1e10000 in size, the limit a whole number from 1 to 2^31 - 1, the colours
+// non-zero one up to 1e10000 in size, the limit a whole number from 0 (no step: every
+// pixel inside) to 2^31 - 1, the colours
 // three or four 0xRRGGBB values separated by commas. 1 on success; 0 with a one-line reason
 // and the view unchanged.
 int setDeepField(DeepView& view, DeepField field, const char* text, std::string& reason);

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/safe_save.h"
+#include "files/file_names.h"
 #include "files/refusal.h"
 #include "platform/system.h"
 
@@ -14,28 +15,88 @@ namespace {
 // Larger files are no views: a view text of the deepest view is some 20 kB.
 constexpr std::uint32_t kMaxViewFileSize = 1 << 20;
 
-int isTextByte(unsigned char c)
+// The byte order mark that some editors put at the start of a UTF-8 text.
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr std::size_t kBomSize = 3;
+
+int hasBom(const char* bytes, std::size_t size)
 {
-    return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\r' || c == '\n';
+    return size >= kBomSize && !std::memcmp(bytes, kBom, kBomSize);
 }
 
-int isText(const char* bytes, std::size_t size)
+// The length of the UTF-8 sequence that begins at p, before end; 0 where none does (a stray
+// continuation byte, an overlong form, a surrogate, a code point past U+10FFFF).
+std::size_t utf8Length(const unsigned char* p, const unsigned char* end)
 {
-    for (std::size_t i = 0; i < size; ++i) {
-        if (!isTextByte(static_cast<unsigned char>(bytes[i]))) return 0;
+    if (*p < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned low = 0x80, high = 0xBF;  // of the second byte
+    if (*p >= 0xC2 && *p <= 0xDF) {
+        length = 2;
+    } else if (*p >= 0xE0 && *p <= 0xEF) {
+        length = 3;
+        low = *p == 0xE0 ? 0xA0 : low;
+        high = *p == 0xED ? 0x9F : high;
+    } else if (*p >= 0xF0 && *p <= 0xF4) {
+        length = 4;
+        low = *p == 0xF0 ? 0x90 : low;
+        high = *p == 0xF4 ? 0x8F : high;
+    } else {
+        return 0;
     }
-    return size > 0;
+    if (std::size_t(end - p) < length || p[1] < low || p[1] > high) return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (p[i] < 0x80 || p[i] > 0xBF) return 0;
+    }
+    return length;
+}
+
+// The first byte of begin..end that is no text: not UTF-8, or a control character other than a
+// tab; end when there is none.
+const char* firstNonText(const char* begin, const char* end)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(begin);
+    const auto* last = reinterpret_cast<const unsigned char*>(end);
+    while (p < last) {
+        const std::size_t length = (*p < 0x20 && *p != '\t') ? 0 : utf8Length(p, last);
+        if (length == 0) break;
+        p += length;
+    }
+    return reinterpret_cast<const char*>(p);
+}
+
+// Whether every byte is text, line ends included.
+int isAllText(const char* bytes, std::size_t size)
+{
+    for (const char* p = bytes; (p = firstNonText(p, bytes + size)) != bytes + size; ++p) {
+        if (*p != '\n' && *p != '\r') return 0;
+    }
+    return 1;
+}
+
+// A file is read as a parameter file when it cannot be a view text (a text has no NUL, which
+// every window program's file has in its colours' high bytes), is no longer than one, and has a
+// parameter file's name (.vwp) or size. A BOM or a text's name (.txt) makes it a text, to be
+// refused line by line when it is a bad one, never read as doubles.
+int isParamFile(const char* path, const std::string& bytes)
+{
+    if (bytes.size() > sizeof(ViewParams) || hasBom(bytes.data(), bytes.size()) || nameEndsWith(path, ".txt") ||
+        isAllText(bytes.data(), bytes.size())) {
+        return 0;
+    }
+    return nameEndsWith(path, ".vwp") || bytes.size() == sizeof(ViewParams);
 }
 
 std::string trimmed(const char* begin, const char* end)
 {
     while (begin != end && (*begin == ' ' || *begin == '\t')) ++begin;
-    while (end != begin && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '\r')) --end;
+    while (end != begin && (end[-1] == ' ' || end[-1] == '\t')) --end;
     return std::string(begin, end);
 }
 
-// One line of a view text into view; 1 for a field, comment or blank line.
-int parseLine(const std::string& line, DeepView& view, std::string& reason)
+// One line of a view text into view, counting the fields it sets; 1 for a field, comment or
+// blank line.
+int parseLine(const std::string& line, DeepView& view, int& fields, std::string& reason)
 {
     if (line.empty() || line[0] == '#') return 1;
     const std::size_t equals = line.find('=');
@@ -43,9 +104,19 @@ int parseLine(const std::string& line, DeepView& view, std::string& reason)
     const std::string name = trimmed(line.data(), line.data() + equals);
     const std::string value = trimmed(line.data() + equals + 1, line.data() + line.size());
     for (int field = 0; field < kDeepFieldCount; ++field) {
-        if (name == kDeepFieldNames[field]) return setDeepField(view, DeepField(field), value.c_str(), reason);
+        if (name == kDeepFieldNames[field]) {
+            ++fields;
+            return setDeepField(view, DeepField(field), value.c_str(), reason);
+        }
     }
     return 0;
+}
+
+// The end of the line that begins at line: a LF, a CR LF or a CR alone, or the end of the text.
+const char* lineEnd(const char* line, const char* end)
+{
+    while (line < end && *line != '\n' && *line != '\r') ++line;
+    return line;
 }
 
 int readBytes(const char* path, std::string& bytes, std::string& message)
@@ -78,18 +149,25 @@ std::string viewText(const DeepView& view)
 
 int parseViewText(const char* text, std::size_t size, DeepView& view, std::string& error)
 {
+    const char* const end = text + size;
+    if (hasBom(text, size)) text += kBomSize;
     DeepView parsed = view;
-    int lineNumber = 1;
-    for (const char* line = text; line < text + size; ++lineNumber) {
-        const char* end = static_cast<const char*>(std::memchr(line, '\n', std::size_t(text + size - line)));
-        if (!end) end = text + size;
+    int lineNumber = 1, fields = 0;
+    for (const char* line = text; line < end; ++lineNumber) {
+        const char* stop = lineEnd(line, end);
+        const char* bad = firstNonText(line, stop);
+        if (bad != stop) {
+            return refuse(error, "line %d: byte 0x%02X is not text (a view text is UTF-8; a parameter file, 48 bytes)",
+                          lineNumber, unsigned(static_cast<unsigned char>(*bad)));
+        }
         std::string reason;
-        if (!parseLine(trimmed(line, end), parsed, reason)) {
+        if (!parseLine(trimmed(line, stop), parsed, fields, reason)) {
             if (reason.empty()) reason = "give name = value";
             return refuse(error, "line %d: %s", lineNumber, reason.c_str());
         }
-        line = end + 1;
+        line = stop + (stop + 1 < end && stop[0] == '\r' && stop[1] == '\n' ? 2 : 1);
     }
+    if (fields == 0) return refuse(error, "no field is set: give center-x = RE and the others, one a line");
     view = parsed;
     return 1;
 }
@@ -98,12 +176,14 @@ int readViewFile(const char* path, DeepView& view, std::string& error)
 {
     std::string bytes;
     if (!readBytes(path, bytes, error)) return 0;
-    if (bytes.size() > kMaxViewFileSize) return refuse(error, "'%s' is too large for a view file", path);
+    const std::string shown = shownText(path, kMaxPath);
+    if (bytes.size() > kMaxViewFileSize) return refuse(error, "'%s' is too large for a view file", shown.c_str());
+    if (bytes.empty()) return refuse(error, "'%s' is empty: a view file sets at least one field", shown.c_str());
     DeepView parsed = deepViewOf(kInitialViewParams);
-    if (isText(bytes.data(), bytes.size())) {
+    if (!isParamFile(path, bytes)) {
         std::string reason;
         if (!parseViewText(bytes.data(), bytes.size(), parsed, reason)) {
-            return refuse(error, "'%s', %s", path, reason.c_str());
+            return refuse(error, "'%s', %s", shown.c_str(), reason.c_str());
         }
     } else {
         // A short parameter file replaces only the bytes it has, as the window program's Open.
@@ -112,7 +192,7 @@ int readViewFile(const char* path, DeepView& view, std::string& error)
         if (!isDrawableView(params)) {
             return refuse(error, "'%s' holds a view that cannot be drawn: the magnification must be a non-zero "
                           "number whose picture width, 6 / magnification, is finite, and the centre finite numbers",
-                          path);
+                          shown.c_str());
         }
         parsed = deepViewOf(params);
     }

@@ -1,6 +1,7 @@
 // View files as tavelin-render reads and writes them: the 48-byte parameter file of the window
 // program, or a view text file with one "name = value" a line (the names of kDeepFieldNames,
-// "#" comment lines and blank lines), which holds views of any depth.
+// "#" comment lines and blank lines), which holds views of any depth. A view text is UTF-8,
+// with or without a byte order mark, its lines ended by LF, CR LF or CR.
 #pragma once
 
 #include <cstddef>
@@ -13,12 +14,14 @@
 std::string viewText(const DeepView& view);
 
 // Sets the fields of view that text names; the others stay. 1 on success; 0 with a one-line
-// reason (naming the line) and view unchanged.
+// reason (naming the line) and view unchanged, also when no line sets a field.
 int parseViewText(const char* text, std::size_t size, DeepView& view, std::string& reason);
 
-// Reads path, a parameter file or a view text file (told apart by their bytes: a text holds
-// printable characters only, a parameter file never does), over the initial view. 1 on
-// success; 0 with a one-line message.
+// Reads path over the initial view. It is a parameter file when it cannot be a text (it holds a
+// NUL or another byte that is no UTF-8 text; the window program's files all do), has at most 48
+// bytes, and is named .vwp or has exactly 48 bytes, but never when it begins with a byte order
+// mark or is named .txt; otherwise a view text, refused line by line where it is not one. An
+// empty file is refused. 1 on success; 0 with a one-line message.
 int readViewFile(const char* path, DeepView& view, std::string& message);
 
 // Writes the view text of view to path by the safe save; 1 on success, 0 with a message.

@@ -22,6 +22,10 @@ void appendArgument(std::string& commandLine, const char* arg);
 // to a pipe whose reader has ended fails instead of ending this process.
 std::FILE* openPipeTo(const std::string& commandLine);
 
+// From now on a write to a pipe whose reader has ended (standard output into a `head` that has
+// exited) fails with an error instead of ending the process.
+void ignoreClosedPipes();
+
 // Closes the pipe and waits for the command to end; 1 when it ended with success.
 int closePipe(std::FILE* pipe);
 

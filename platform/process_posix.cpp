@@ -46,9 +46,14 @@ void appendArgument(std::string& commandLine, const char* arg)
     commandLine += '\'';
 }
 
-std::FILE* openPipeTo(const std::string& commandLine)
+void ignoreClosedPipes()
 {
     signal(SIGPIPE, SIG_IGN);
+}
+
+std::FILE* openPipeTo(const std::string& commandLine)
+{
+    ignoreClosedPipes();
     return startPiped(commandLine);
 }
 

@@ -34,6 +34,9 @@ std::FILE* openPipeTo(const std::string& commandLine)
     return _popen(("\"" + commandLine + "\"").c_str(), "wb");
 }
 
+// Windows has no signal for it: the write fails.
+void ignoreClosedPipes() {}
+
 int closePipe(std::FILE* pipe)
 {
     return _pclose(pipe) == 0;

@@ -3,14 +3,40 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace {
+
+// Control characters from a name or a value (a path with a newline or an escape sequence in it)
+// are shown as \xHH: a message stays one line and never moves the terminal's cursor.
+std::string oneLine(const char* text)
+{
+    std::string line;
+    for (const char* p = text; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c >= 0x20 && c != 0x7F) {
+            line += char(c);
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", unsigned(c));
+        line += escaped;
+    }
+    return line;
+}
+
+}  // namespace
+
 int complain(const char* format, ...)
 {
-    std::fputs("tavelin-render: ", stderr);
     va_list arguments;
     va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
+    va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, arguments);
     va_end(arguments);
-    std::fputs("\n", stderr);
+    std::string message(length > 0 ? std::size_t(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(&message[0], std::size_t(length) + 1, format, again);
+    va_end(again);
+    std::fputs(("tavelin-render: " + oneLine(message.c_str()) + "\n").c_str(), stderr);
     return 1;
 }
 

@@ -1,5 +1,5 @@
 // The one place that writes tavelin-render's messages: a line on standard error after the
-// program's name.
+// program's name, its control characters shown as \xHH.
 #pragma once
 
 #include <string>

@@ -21,7 +21,7 @@ const char kUsage[] =
     "                      and exponent (-1.74006238257933990522, 1e300, 2.5e1000)\n"
     "  --limit N           the iteration limit\n"
     "  --colors C1,C2,C3   the palette's three colours as 0xRRGGBB (a fourth: the inside colour)\n"
-    "  --save-view FILE    also write the view as a view text file\n"
+    "  --save-view FILE    also write the view as a view text file (under a name of its own)\n"
     "  -o, --output FILE   the picture to write; an existing file is replaced only when the\n"
     "                      whole new one is written\n"
     "  --size WxH          the picture's size in pixels (default 640x480, the window's picture);\n"
@@ -37,7 +37,7 @@ const char kUsage[] =
     "       tavelin-render [VIEW] [--center-x RE ...] --dive SECONDS\n"
     "                      -o OUT.mp4|OUT.mkv|OUT.webm|frames/dive-%05d.png [--fps N]\n"
     "                      [--from-magnification M] [--exact-frames|--resampled-frames] [--crf N]\n"
-    "                      [--keyframes A-B|--keyframes-of I/N]\n"
+    "                      [--keyframes A-B|--keyframes-of I/N] [--save-view FILE]\n"
     "                      [--size WxH] [--threads N] [--quiet]\n"
     "\n"
     "Makes a zoom video from magnification 1 down to the view, centred on it: a video through the\n"
@@ -52,7 +52,8 @@ const char kUsage[] =
     "  --crf N             the encoder's quality, lower is better (default 20 for H.264, 31 for VP9)\n"
     "  --keyframes A-B     render only keyframes A to B (from 0) and end: for one job of many\n"
     "  --keyframes-of I/N  render only every N-th keyframe from keyframe I and end: job I of N\n"
-    "                      jobs that share the work evenly (the deeper keyframes cost more)\n";
+    "                      jobs that share the work evenly (the deeper keyframes cost more)\n"
+    "  --save-view FILE    write the view as a view text file once the dive is done\n";
 
 namespace {
 
@@ -210,7 +211,8 @@ int readArgument(int argc, char** argv, int i, Options& options, std::string& re
         return option->read(options, hasValue ? argv[i + 1] : "", reason) ? 2 : 0;
     }
     if (arg[0] == '-' && arg[1] != '\0') return refuse(reason, "unknown option '%s' (see --help)", shownText(arg).c_str());
-    if (options.viewPath) return refuse(reason, "one view file only: '%s' is one too many", arg);
+    if (options.viewPath) return refuse(reason, "one view file only: '%s' is one too many",
+                                          shownText(arg, kMaxPath).c_str());
     options.viewPath = arg;
     return 1;
 }
@@ -261,7 +263,7 @@ int finishDive(Options& o, std::string& reason)
         o.diveOutput = DiveOutput::pngFrames;
     } else {
         return refuse(reason, "dive output '%s' must be a frame pattern with one number (frames/dive-%%05d.png) or "
-                      "a .mp4, .mkv or .webm video", out);
+                      "a .mp4, .mkv or .webm video", shownText(out, kMaxPath).c_str());
     }
     return 1;
 }
@@ -289,7 +291,7 @@ int parseOptions(int argc, char** argv, Options& options, std::string& reason)
     } else if (nameEndsWith(options.outputPath, ".png")) {
         options.format = ImageFormat::png;
     } else {
-        return refuse(reason, "output '%s' must end in .bmp or .png", options.outputPath);
+        return refuse(reason, "output '%s' must end in .bmp or .png", shownText(options.outputPath, kMaxPath).c_str());
     }
     return 1;
 }

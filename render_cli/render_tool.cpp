@@ -8,8 +8,11 @@
 #include "deep/deep_render.h"
 #include "dive/dive.h"
 #include "files/picture_files.h"
+#include "files/refusal.h"
 #include "files/view_text_file.h"
 #include "platform/memory.h"
+#include "platform/process.h"
+#include "platform/same_file.h"
 #include "platform/system.h"
 #include "render_cli/messages.h"
 #include "render_cli/options.h"
@@ -62,6 +65,15 @@ int outputWritable(const char* path)
     FailureNote note = {"write", path, ""};
     platform.reportError(ownerOf(note), error);
     return !complain(note.text);
+}
+
+// The view text must not take the place of the picture or the video it goes with: checked
+// before any work, on the files themselves (p.png and ./p.png, a link and its file). 1 if apart.
+int outputsApart(const Options& options)
+{
+    if (!options.saveViewPath || !sameFile(options.outputPath, options.saveViewPath)) return 1;
+    return !complain("--save-view '%s' names the output '%s': give the view text a name of its own",
+                     shownText(options.saveViewPath, kMaxPath).c_str(), shownText(options.outputPath, kMaxPath).c_str());
 }
 
 int interrupted(const std::atomic<int>& stop, const char* what)
@@ -119,7 +131,7 @@ int pictureCommand(const Options& options, const std::atomic<int>& stop)
         return complain("%ldx%ld is too large: %s", long(options.width), long(options.height), limit);
     }
     DeepView view;
-    if (!readView(options, view) || !outputWritable(options.outputPath)) return kFailed;
+    if (!outputsApart(options) || !readView(options, view) || !outputWritable(options.outputPath)) return kFailed;
     if (options.saveViewPath && !outputWritable(options.saveViewPath)) return kFailed;
     return renderPicture(options, view, stop);
 }
@@ -153,7 +165,8 @@ void printTimes(const Options& options, const DiveOutcome& outcome)
 int diveCommand(const Options& options, const std::atomic<int>& stop)
 {
     DeepView view;
-    if (!readView(options, view)) return kFailed;
+    if (!outputsApart(options) || !readView(options, view)) return kFailed;
+    if (options.saveViewPath && !outputWritable(options.saveViewPath)) return kFailed;
     ProgressLine line = startProgressLine(options.quiet);
     const DiveOutcome outcome = runDive(diveRequestOf(options, view), stop, observerOf(line));
     endProgressLine(line);
@@ -163,9 +176,13 @@ int diveCommand(const Options& options, const std::atomic<int>& stop)
     case DiveResult::stopped:
         if (outcome.keyframesFolder.empty()) return interrupted(stop, "interrupted");
         complain("interrupted; the keyframes done are kept in '%s' for the same command to go on from",
-                 outcome.keyframesFolder.c_str());
+                 shownText(outcome.keyframesFolder.c_str(), kMaxPath).c_str());
         return interruptedExit(stop);
     default:
+        // As after a picture: the view text once the dive (or this job's keyframes) is done.
+        if (std::string message; options.saveViewPath && !writeViewTextFile(options.saveViewPath, view, message)) {
+            return complain(message);
+        }
         if (!options.quiet) printTimes(options, outcome);
         return kDone;
     }
@@ -175,6 +192,8 @@ int diveCommand(const Options& options, const std::atomic<int>& stop)
 
 int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted)
 {
+    // A closed standard output (a pipe into `head`) loses the lines written there, not the work.
+    ignoreClosedPipes();
     Options options;
     std::string reason;
     if (!parseOptions(argc, argv, options, reason)) return complain(reason);

@@ -76,6 +76,7 @@ TEST(FieldTexts, TextsAndNumbers)
         {0.001, "0.0010000000000000", nullptr},
         {2e-5 / 7, "0.0000028571428571", nullptr},
         {1e-20, "0.0000000000000000", "1e-20"},
+        {4e-17 / 7, "0.0000000000000000", "5.714285714285715e-18"},
         {5e-324, "0.0000000000000000", nullptr},
     };
     for (const auto& c : doubles) {
@@ -86,6 +87,7 @@ TEST(FieldTexts, TextsAndNumbers)
     }
     const struct { const char* text; double real; std::int32_t integer; } texts[] = {
         {"300.5", 300.5, 300},
+        {"+0.25", 0.25, 0},
         {"12x", 12, 12},
         {"abc", 0, 0},
         {"  -1.5e2zz", -150, -1},

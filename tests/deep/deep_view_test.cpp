@@ -2,6 +2,7 @@
 // floating point, computed here.
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
+#include "deep/decimal.h"
 #include "deep/deep_render.h"
 #include "files/view_fields.h"
 #include "deep/perturbation_render.h"
@@ -69,10 +70,11 @@ TEST(DeepView, TextsAndRefusals)
         {kCenterX, "-1.74006238257933990522084416706582563165", 1}, {kCenterY, "+.5e-1000", 1},
         {kCenterX, "1.", 1}, {kCenterX, "", 0}, {kCenterX, "1e", 0}, {kCenterX, "e5", 0}, {kCenterX, "1.2.3", 0},
         {kCenterY, "nan", 0}, {kCenterY, "inf", 0}, {kCenterY, " 1", 0}, {kCenterY, "1 ", 0}, {kCenterY, "0x10", 0},
-        {kCenterY, "1e999999999999999999999", 0}, {kMagnificationField, "2.5e1000", 1},
+        {kCenterY, "1e999999999999999999999", 0}, {kCenterX, "1e100000", 1}, {kCenterX, "1e100001", 0},
+        {kCenterX, "1e1000009", 0}, {kMagnificationField, "2.5e1000", 1},
         {kMagnificationField, "-1e10000", 1}, {kMagnificationField, "1e10001", 0}, {kMagnificationField, "0", 0},
-        {kMagnificationField, "0.000e7", 0}, {kLimit, "2147483647", 1}, {kLimit, "2147483648", 0}, {kLimit, "0", 0},
-        {kLimit, "-5", 0}, {kLimit, "12a", 0}, {kColors, "0x123456,0xabcdef,0x000000", 1},
+        {kMagnificationField, "0.000e7", 0}, {kLimit, "2147483647", 1}, {kLimit, "2147483648", 0}, {kLimit, "0", 1},
+        {kLimit, "-1", 0}, {kLimit, "12a", 0}, {kColors, "0x123456,0xabcdef,0x000000", 1},
         {kColors, "0x123456,0xABCDEF,0x000000,0xFFFFFF", 1}, {kColors, "0x123456,0xABCDEF", 0},
         {kColors, "0x12345,0xABCDEF,0x000000", 0}, {kColors, "0x123456,0xABCDEG,0x000000", 0},
     };
@@ -83,6 +85,12 @@ TEST(DeepView, TextsAndRefusals)
         EXPECT_EQ(c.taken, setDeepField(view, c.field, c.text, error)) << c.text;
         EXPECT_TRUE(c.taken ? error.empty() : error.find('\n') == error.npos && !error.empty() && viewText(view) == before)
             << c.text << ": " << error;
+    }
+    // The longest centre text taken, and one character more.
+    for (const std::size_t length : {kMaxDecimalLength, kMaxDecimalLength + 1}) {
+        DeepView view = deepViewOf(kInitialViewParams);
+        std::string error;
+        EXPECT_EQ(length == kMaxDecimalLength, setDeepField(view, kCenterX, ("0." + std::string(length - 2, '1')).c_str(), error));
     }
     // The magnification: doubles exactly where they reach, its log2 beyond; a view text reads back
     // as the same view.
@@ -100,6 +108,46 @@ TEST(DeepView, TextsAndRefusals)
     EXPECT_EQ(bytesOf(paramsOf(deepViewOf(shallow))).substr(0, 28), bytesOf(shallow).substr(0, 28));
     EXPECT_FALSE(parseViewText("limit = 5\nzoom = 2\n", 19, read, error));
     EXPECT_EQ("line 2: give name = value", error);
+}
+
+// A view file is a parameter file only where it cannot be a text and has a parameter file's name
+// or size; a text may begin with a BOM, hold UTF-8 comments and end its lines with CR; what is
+// neither, or sets no field, is refused with one line. A limit below 0 is the window program's
+// picture of limit 0, and its view text reads back.
+TEST(DeepView, ViewFileKinds)
+{
+    ViewParams negative = testView(0.5, 0, 2, -7);
+    const std::string binary = bytesOf(testView(0.25, 0, 2, 9)), text = "center-x = 0.25\nlimit = 9\n";
+    const struct { const char* name; std::string bytes; const char* refusal; std::int32_t limit = 9; } files[] = {
+        {"a.vwp", binary, nullptr}, {"a.dat", binary, nullptr}, {"a.vwp", binary.substr(0, 8), nullptr, 300},
+        {"a.vwp", bytesOf(negative), nullptr, 0}, {"a.vwp", text, nullptr}, {"a.dat", text, nullptr},
+        {"a.txt", "\xEF\xBB\xBF# \xE8\xA6\x96\xE7\x82\xB9\r\n" + text, nullptr},
+        {"a.txt", "# c\rcenter-x = 0.25\rlimit = 9", nullptr}, {"a.txt", "center-x = 0.25\r\n\r\nlimit = 9\r\n", nullptr},
+        {"a.txt", binary, "line 1: byte 0x00"}, {"a.dat", "\xEF\xBB\xBF" + binary.substr(3), "line 1: byte 0x00"},
+        {"a.dat", binary + "x", "line 1: byte 0x00"}, {"a.txt", text + '\0', "line 3: byte 0x00"},
+        {"a.txt", "# caf\xE9\n" + text, "line 1: byte 0xE9"}, {"a.txt", "center-x = 0.2\xE9\n", "line 1: byte 0xE9"},
+        {"a.txt", "# \xC0\xAF\n" + text, "line 1: byte 0xC0"}, {"a.vwp", "# \x1B[2J, the screen wiped\n" + text, "line 1: byte 0x1B"},
+        {"a.vwp", binary + binary, "line 1: byte 0x00"},
+        {"a.vwp", "center-x = 0.25\nlimt = 9\n", "line 2: give name"}, {"a.txt", "", "is empty"},
+        {"a.vwp", "", "is empty"}, {"a.txt", "# a\n\n", "no field"},
+    };
+    for (const auto& c : files) {
+        const std::string path = tempPath(c.name);
+        writeWholeFile(path, c.bytes);
+        DeepView view = deepViewOf(kInitialViewParams);
+        std::string error;
+        const int read = readViewFile(path.c_str(), view, error);
+        EXPECT_EQ(!c.refusal, read) << &c - files << ": " << error;
+        if (!read) {
+            EXPECT_TRUE(c.refusal && error.find(c.refusal) != error.npos && error.find('\n') == error.npos) << error;
+            continue;
+        }
+        EXPECT_EQ(c.limit, view.maxIterations) << &c - files;
+        EXPECT_EQ(c.limit ? 0.25 : 0.5, std::stod(view.centerX)) << &c - files;
+        const std::string saved = viewText(view);
+        DeepView again = deepViewOf(kInitialViewParams);
+        EXPECT_TRUE(parseViewText(saved.data(), saved.size(), again, error) && viewText(again) == saved) << error;
+    }
 }
 
 // Pixels of deep views against brute force: near a minibrot, where a pixel's orbit passes

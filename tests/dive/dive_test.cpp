@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "dive/dive_estimate.h"
 #include "dive/dive_plan.h"
@@ -131,6 +132,7 @@ TEST(Dive, Refusals)
         {{view, "--dive", "1", "--keyframes", "0-1", "--exact-frames", "-o", out}, "do not go together"},
         {{view, "--dive", "1", "--crf", "60", "-o", out}, "H.264"},
         {{view, "--dive", "1", "--size", "33x24", "-o", out}, "even width"},
+        {{view, "--dive", "1", "--size", "64x47", "-o", out}, "even width"},
         {{view, "--dive", "1", "-o", folder + "no-such-folder/d-%03d.png"}, "cannot write"},
     };
     for (const auto& c : refusals) {
@@ -155,6 +157,56 @@ TEST(Dive, Refusals)
 #endif
     EXPECT_EQ(std::vector<std::string>{"view.vwp"}, filesIn(folder));
 }
+
+// --save-view with a dive writes the view once the dive is done, as after a picture. A window
+// program's view of limit -7 (no step: every pixel inside) is saved as limit 0, which reads back
+// as the same picture.
+TEST(Dive, SavesTheView)
+{
+    const std::string folder = freshFolder("dive-view"), view = folder + "view.vwp";
+    writeWholeFile(view, bytesOf(testView(-0.75, 0.1, 4, -7)));
+    EXPECT_EQ(0, runTool({view, "--dive", "1", "--fps", "2", "--size", "8x6", "-o", folder + "f%d.png", "--quiet",
+                          "--save-view", folder + "v.txt"})) << toolMessages;
+    EXPECT_NE(readWholeFile(folder + "v.txt").npos, readWholeFile(folder + "v.txt").find("\nlimit = 0\n"));
+    EXPECT_EQ(0, runTool({view, "-o", folder + "a.bmp", "--size", "8x6"})) << toolMessages;
+    EXPECT_EQ(0, runTool({folder + "v.txt", "-o", folder + "b.bmp", "--size", "8x6"})) << toolMessages;
+    EXPECT_TRUE(readWholeFile(folder + "a.bmp") == readWholeFile(folder + "b.bmp"));
+}
+
+#ifndef _WIN32
+// ffmpeg's own messages stay off the terminal: a failure is one line of the tool's, with ffmpeg's
+// last line, or, on a full disk (a small tmpfs, where the test may mount one), that the disk is
+// full; no temporary file is left behind.
+TEST(Dive, EncoderFailures)
+{
+    char ffmpeg[kMaxPath];
+    if (!findProgram("ffmpeg", ffmpeg, sizeof ffmpeg)) GTEST_SKIP() << "no ffmpeg on PATH";
+    const std::string folder = freshFolder("dive-encoder"), fake = freshFolder("dive-fake"), small = folder + "small/";
+    writeWholeFile(fake + "ffmpeg", "#!/bin/sh\ncat >/dev/null\necho 'one' >&2\necho 'it broke' >&2\nexit 1\n");
+    std::filesystem::permissions(fake + "ffmpeg", std::filesystem::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (fake + ":" + path).c_str(), 1);
+    // Enough frames that ffmpeg writes during the stream, not only when it ends (where ffmpeg 5.1
+    // takes a failed write for success: the encoder's own check of the video catches that).
+    const std::vector<std::string> dive = {"--dive", "3", "--fps", "30", "--size", "320x240", "--exact-frames", "--quiet", "-o"};
+    std::vector<std::string> args = dive;
+    args.push_back(folder + "d.mp4");
+    EXPECT_EQ(1, runTool(args));
+    EXPECT_TRUE(oneLineSaying("could not make") && oneLineSaying(": it broke")) << toolMessages;
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_TRUE(filesIn(folder).empty());
+    std::filesystem::create_directory(small);
+    if (std::system(("mount -t tmpfs -o size=16k tmpfs " + small + " 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "no tmpfs to fill";
+    }
+    args.back() = small + "d.mp4";
+    args.insert(args.end(), {"--crf", "0", "--center-x", "-0.75", "--magnification", "3", "--limit", "50"});
+    EXPECT_EQ(1, runTool(args));
+    EXPECT_TRUE(oneLineSaying("the disk is full")) << toolMessages;
+    EXPECT_TRUE(filesIn(small).empty());
+    EXPECT_EQ(0, std::system(("umount " + small).c_str()));
+}
+#endif
 
 // A one-second video has the frames and the size asked for, as ffprobe reads it.
 TEST(Dive, Video)

@@ -2,7 +2,12 @@
 // thread count, and its refusals of bad input.
 #include <csignal>
 
+#include <algorithm>
 #include <filesystem>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "deep/picture_render.h"
 #include "files/png_memory.h"
@@ -88,6 +93,9 @@ TEST(RenderTool, RefusalsAndInterrupts)
         {{good, "-o", out, "--threads", "0"}, "thread"},
         {{good, "-o", folder + "no-such-folder/out.png"}, "cannot write"},
         {{good, "-o", out, "--save-view", folder + "no-such-folder/v.txt"}, "cannot write"},
+        {{good, "-o", out, "--limit", "5\x1B[2J"}, "bad limit '5\\x1B[2J'"},
+        {{folder + "no\nsuch\x07.vwp", "-o", out}, "no\\x0Asuch\\x07.vwp"},
+        {{good, "-o", folder + "out\r.gif"}, "out\\x0D.gif"},
     };
     for (const auto& c : refusals) {
         pngAllocationsLeft = c.allocations;
@@ -95,6 +103,9 @@ TEST(RenderTool, RefusalsAndInterrupts)
         const int code = runTool(c.args);
         pngAllocationsLeft = threadStartsLeft = -1;
         EXPECT_TRUE(code == 1 && oneLineSaying(c.message)) << code << ": " << toolMessages;
+        EXPECT_EQ(toolMessages.end() - 1, std::find_if(toolMessages.begin(), toolMessages.end(), [](char ch) {
+            return std::uint8_t(ch) < 0x20;
+        })) << toolMessages;
     }
     if (sizeof(void*) == 4) {  // a picture that fits a bitmap but not a 32-bit address space
         EXPECT_EQ(1, runTool({good, "-o", out, "--size", "36000x36000"}));
@@ -108,7 +119,8 @@ TEST(RenderTool, RefusalsAndInterrupts)
 
 #ifndef _WIN32
 // Replacing a picture through a symbolic link, in a folder past the Windows path limit: the
-// link stays a link to the new picture, which keeps the old one's permissions.
+// link stays a link to the new picture, which keeps the old one's permissions, private or
+// group-writable.
 TEST(RenderTool, ReplacesThroughALink)
 {
     namespace fs = std::filesystem;
@@ -116,24 +128,89 @@ TEST(RenderTool, ReplacesThroughALink)
     writeWholeFile(good, bytesOf(testView(0, 0, 1, 50)));
     const std::string deep = folder + std::string(250, 'd') + "/", link = deep + "link.bmp";
     const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    const fs::perms groupToo = ownerOnly | fs::perms::group_read | fs::perms::group_write | fs::perms::others_read;
     fs::create_directory(deep);
-    writeWholeFile(deep + "private.bmp", "old");
-    fs::permissions(deep + "private.bmp", ownerOnly);
     fs::create_symlink("private.bmp", link);
-    EXPECT_EQ(0, runTool({good, "-o", link, "--size", "4x3"})) << toolMessages;
-    EXPECT_TRUE(fs::is_symlink(link) && fs::file_size(link) == 94 && fs::status(link).permissions() == ownerOnly);
+    for (const fs::perms mode : {ownerOnly, groupToo}) {
+        writeWholeFile(deep + "private.bmp", "old");
+        fs::permissions(deep + "private.bmp", mode);
+        EXPECT_EQ(0, runTool({good, "-o", link, "--size", "4x3"})) << toolMessages;
+        EXPECT_TRUE(fs::is_symlink(link) && fs::file_size(link) == 94 && fs::status(link).permissions() == mode);
+    }
+}
+
+// Standard output into a pipe whose reader has gone (`| head`) loses the dive's times line, not
+// the dive: exit code 0, where SIGPIPE would end the process (141 in a shell).
+TEST(RenderTool, ClosedStandardOutput)
+{
+    const std::string folder = freshFolder("tool-pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGPIPE, SIG_DFL);
+        int ends[2];
+        if (pipe(ends) != 0 || close(ends[0]) != 0 || dup2(ends[1], 1) < 0) _exit(2);
+        const int code = runTool({"--dive", "1", "--fps", "2", "--size", "8x6", "-o", folder + "f%d.png"});
+        std::fflush(stdout);
+        _exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 #endif
+
+// --save-view never takes the place of the output: the same name, another spelling of it, a
+// link to it (also one that leads to the output before it is written), a hard link. Refused
+// before any work, for pictures and dives; the old picture stays.
+TEST(RenderTool, ViewTextApartFromOutput)
+{
+    namespace fs = std::filesystem;
+    const std::string folder = freshFolder("tool-same"), out = folder + "p.bmp";
+    const std::string dot = folder + "." + char(fs::path::preferred_separator) + "p.bmp";
+    const struct { std::string saveView; int existing, link; } names[] = {
+        {out, 1, 0}, {dot, 1, 0}, {dot, 0, 0},
+#ifndef _WIN32
+        {folder + "link", 1, 1}, {folder + "link", 0, 1}, {folder + "hard", 1, 2},
+#endif
+    };
+    for (const auto& c : names) {
+        for (const char* name : {"p.bmp", "link", "hard"}) fs::remove(folder + name);
+        if (c.existing) writeWholeFile(out, "old");
+        if (c.link == 1) fs::create_symlink("p.bmp", folder + "link");
+        if (c.link == 2) fs::create_hard_link(out, folder + "hard");
+        EXPECT_EQ(1, runTool({"-o", out, "--save-view", c.saveView, "--size", "4x3"})) << c.saveView;
+        EXPECT_TRUE(oneLineSaying("names the output") && readWholeFile(out) == (c.existing ? "old" : "")) << toolMessages;
+    }
+    EXPECT_EQ(1, runTool({"-o", folder + "d.mp4", "--save-view", folder + "d.mp4", "--dive", "1"}));
+    EXPECT_TRUE(oneLineSaying("names the output")) << toolMessages;
+}
 
 // A deep view given on the command line and kept with --save-view renders again from its view text.
 TEST(RenderTool, SavedViewRendersAgain)
 {
     const std::string deepFolder = freshFolder("tool-deep"), y = "1." + std::string(60, '0') + "37";
     EXPECT_EQ(0, runTool({"-o", deepFolder + "a.png", "--size", "32x24", "--center-x", "1.3e-61", "--center-y", y,
-                          "--magnification", "1e60", "--limit", "500", "--save-view", deepFolder + "a.txt"}));
+                          "--magnification", "1e60", "--limit", "500", "--colors", "0x102030,0x405060,0x708090",
+                          "--save-view", deepFolder + "a.txt"}));
     EXPECT_EQ(0, runTool({deepFolder + "a.txt", "-o", deepFolder + "b.png", "--size", "32x24"}));
     EXPECT_TRUE(readWholeFile(deepFolder + "a.png") == readWholeFile(deepFolder + "b.png"));
     EXPECT_NE(readWholeFile(deepFolder + "a.txt").npos, readWholeFile(deepFolder + "a.txt").find("center-y = " + y + "\n"));
+}
+
+// A window program's view rendered deeper is centred on the file's exact doubles, not on their
+// 17-digit texts: 1e17 pixels are some 2e-18 apart, and those texts are up to 3e-18 off.
+TEST(RenderTool, WindowViewRenderedDeeper)
+{
+    const std::string folder = freshFolder("tool-deeper");
+    const ViewParams view = {-0.743643887037151, 0.131825904205330, 1, 5000, {0x804000u, 0xC0FF80u, 0xFFFFFFu, 0}, {}};
+    writeWholeFile(folder + "v.vwp", bytesOf(view));
+    char x[128], y[128];
+    std::snprintf(x, sizeof x, "%.80f", view.centerX);
+    std::snprintf(y, sizeof y, "%.80f", view.centerY);
+    ASSERT_EQ(0, runTool({folder + "v.vwp", "--magnification", "1e17", "--size", "32x24", "-o", folder + "a.png"}));
+    ASSERT_EQ(0, runTool({"--center-x", x, "--center-y", y, "--limit", "5000", "--magnification", "1e17", "--size",
+                          "32x24", "-o", folder + "b.png"}));
+    EXPECT_TRUE(readWholeFile(folder + "a.png") == readWholeFile(folder + "b.png"));
 }
 
 // The line fits the terminal, the bar as wide as it leaves room for, and the time left counts down
