@@ -401,18 +401,8 @@ DiveResult checkOutput(Dive& dive)
         if (checkNoLaterFrames(dive) != DiveResult::done) return DiveResult::failed;
         path = first;
     }
-    char tempPath[kMaxPath];
-    FileRef file = 0;
-    ErrorCode error = platform.checkSaveTarget(path);
-    if (!error) error = platform.createTempBeside(path, tempPath, &file);
-    if (!error) {
-        platform.closeFile(file);
-        platform.removeFile(tempPath);
-        return DiveResult::done;
-    }
-    FailureNote note = {"write", path, ""};
-    platform.reportError(ownerOf(note), error);
-    return failWith(dive, note.text);
+    std::string message;
+    return outputWritable(path, message) ? DiveResult::done : failWith(dive, message);
 }
 
 // 1.5 GiB, 451 MiB, 12 KiB.

@@ -40,6 +40,23 @@ void swapRedAndBlue(const FrameBuffer& frame)
 
 }  // namespace
 
+int outputWritable(const char* path, std::string& message)
+{
+    char tempPath[kMaxPath];
+    FileRef file = 0;
+    ErrorCode error = platform.checkSaveTarget(path);
+    if (!error) error = platform.createTempBeside(path, tempPath, &file);
+    if (!error) {
+        platform.closeFile(file);
+        platform.removeFile(tempPath);
+        return 1;
+    }
+    FailureNote note = {"write", path, ""};
+    platform.reportError(ownerOf(note), error);
+    message = note.text;
+    return 0;
+}
+
 int pictureFitsFormat(std::int32_t width, std::int32_t height, ImageFormat format, const char** limit)
 {
     if (format == ImageFormat::png) {

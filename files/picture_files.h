@@ -15,6 +15,10 @@ enum class ImageFormat { bmp, png };
 
 enum class SaveResult { saved, failed, stopped };
 
+// Finds out before long work whether a file can be written at path: the target can be
+// replaced, and its folder takes a new file. 1 if so; 0 with a message.
+int outputWritable(const char* path, std::string& message);
+
 // Whether a picture of this size can be written in format; if not, the limit goes to limit.
 int pictureFitsFormat(std::int32_t width, std::int32_t height, ImageFormat format, const char** limit);
 

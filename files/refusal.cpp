@@ -4,17 +4,23 @@
 #include <cstdio>
 #include <cstring>
 
+std::string formatted(const char* format, va_list arguments)
+{
+    va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, arguments);
+    std::string text(length > 0 ? std::size_t(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(&text[0], std::size_t(length) + 1, format, again);
+    va_end(again);
+    return text;
+}
+
 int refuse(std::string& reason, const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
-    va_list again;
-    va_copy(again, arguments);
-    const int length = std::vsnprintf(nullptr, 0, format, arguments);
+    reason = formatted(format, arguments);
     va_end(arguments);
-    reason.assign(length > 0 ? std::size_t(length) : 0, '\0');
-    if (length > 0) std::vsnprintf(&reason[0], std::size_t(length) + 1, format, again);
-    va_end(again);
     return 0;
 }
 

@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "files/refusal.h"
+
 namespace {
 
 // Control characters from a name or a value (a path with a newline or an escape sequence in it)
@@ -29,13 +31,8 @@ int complain(const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
-    va_list again;
-    va_copy(again, arguments);
-    const int length = std::vsnprintf(nullptr, 0, format, arguments);
+    const std::string message = formatted(format, arguments);
     va_end(arguments);
-    std::string message(length > 0 ? std::size_t(length) : 0, '\0');
-    if (length > 0) std::vsnprintf(&message[0], std::size_t(length) + 1, format, again);
-    va_end(again);
     std::fputs(("tavelin-render: " + oneLine(message.c_str()) + "\n").c_str(), stderr);
     return 1;
 }

@@ -49,22 +49,13 @@ int readView(const Options& options, DeepView& view)
     return 1;
 }
 
-// Finds out before a long render whether a file can be written at path: the target can be
-// replaced, and its folder takes a new file. 1 if so; 0 after a message.
-int outputWritable(const char* path)
+// Whether path can be written; 0 after a message.
+int writable(const char* path)
 {
-    char tempPath[kMaxPath];
-    FileRef file = 0;
-    ErrorCode error = platform.checkSaveTarget(path);
-    if (!error) error = platform.createTempBeside(path, tempPath, &file);
-    if (!error) {
-        platform.closeFile(file);
-        platform.removeFile(tempPath);
-        return 1;
-    }
-    FailureNote note = {"write", path, ""};
-    platform.reportError(ownerOf(note), error);
-    return !complain(note.text);
+    std::string message;
+    if (outputWritable(path, message)) return 1;
+    complain(message);
+    return 0;
 }
 
 // The view text must not take the place of the picture or the video it goes with: checked
@@ -131,8 +122,8 @@ int pictureCommand(const Options& options, const std::atomic<int>& stop)
         return complain("%ldx%ld is too large: %s", long(options.width), long(options.height), limit);
     }
     DeepView view;
-    if (!outputsApart(options) || !readView(options, view) || !outputWritable(options.outputPath)) return kFailed;
-    if (options.saveViewPath && !outputWritable(options.saveViewPath)) return kFailed;
+    if (!outputsApart(options) || !readView(options, view) || !writable(options.outputPath)) return kFailed;
+    if (options.saveViewPath && !writable(options.saveViewPath)) return kFailed;
     return renderPicture(options, view, stop);
 }
 
@@ -166,7 +157,7 @@ int diveCommand(const Options& options, const std::atomic<int>& stop)
 {
     DeepView view;
     if (!outputsApart(options) || !readView(options, view)) return kFailed;
-    if (options.saveViewPath && !outputWritable(options.saveViewPath)) return kFailed;
+    if (options.saveViewPath && !writable(options.saveViewPath)) return kFailed;
     ProgressLine line = startProgressLine(options.quiet);
     const DiveOutcome outcome = runDive(diveRequestOf(options, view), stop, observerOf(line));
     endProgressLine(line);
