@@ -159,7 +159,7 @@ TEST(DiveFiles, JobsDiskAndFrames)
     EXPECT_TRUE(oneLineSaying("f-08.png' is there, from a longer dive")) << toolMessages;
     const std::vector<std::string> files = filesIn(folder);
     EXPECT_EQ(1, runTool({view, "--magnification", "1e3000", "--dive", "2", "--size", "2000x2000",
-                          "--resampled-frames", "-o", folder + "deep.mp4"}));
+                          "--resampled-frames", "-o", folder + "deep-%04d.png"}));
     EXPECT_TRUE(oneLineSaying("free some space")) << toolMessages;
     EXPECT_EQ(files, filesIn(folder));
 }
