@@ -238,7 +238,7 @@ int encodeFrames(Dive& dive, const char* encoder)
     const Options& options = *dive.options;
     const int video = options.dive.output == DiveOutput::video;
     if (video && !startVideo(dive.video, encoder, options.outputPath, options.width, options.height, options.dive.fps,
-                             options.dive.crf)) {
+                             options.dive.crf, options.dive.preset)) {
         return kFailed;
     }
     const int result = makeFrames(dive);

@@ -14,7 +14,8 @@ const char kDiveUsage[] =
     "\n"
     "       tavelin-render [VIEW] [--center-x RE ...] --dive SECONDS\n"
     "                      -o OUT.mp4|OUT.mkv|OUT.webm|frames/dive-%05d.png [--fps N]\n"
-    "                      [--from-magnification M] [--exact-frames] [--crf N] [--keyframes A-B]\n"
+    "                      [--from-magnification M] [--exact-frames] [--crf N] [--preset P]\n"
+    "                      [--keyframes A-B]\n"
     "                      [--size WxH] [--threads N] [--quiet]\n"
     "\n"
     "Makes a zoom video from magnification 1 down to the view, centred on it: a video through the\n"
@@ -25,7 +26,22 @@ const char kDiveUsage[] =
     "  --from-magnification M  the first frame's magnification (default 1)\n"
     "  --exact-frames      render every frame instead of resampling the keyframes\n"
     "  --crf N             the encoder's quality, lower is better (default 20 for H.264, 31 for VP9)\n"
+    "  --preset P          the encoder's speed: ultrafast, superfast, veryfast, faster, fast,\n"
+    "                      medium, slow, slower, veryslow (default faster; for VP9 its -cpu-used)\n"
     "  --keyframes A-B     render only keyframes A to B (from 0) and end: for one job of many\n";
+
+const char* const kPresets[kPresetCount] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+                                            "medium",    "slow",      "slower",   "veryslow"};
+// Measured on a dive's frames (bench/README.md): a third of medium's time, 0.3 dB below it.
+const char kDefaultPreset[] = "faster";
+
+int presetIndex(const char* name)
+{
+    for (int i = 0; i < kPresetCount; ++i) {
+        if (!std::strcmp(name, kPresets[i])) return i;
+    }
+    return -1;
+}
 
 namespace {
 
@@ -91,6 +107,10 @@ int parseDiveOption(int argc, char** argv, int i, DiveOptions& dive, char* error
         if (!parsePositive(value, dive.fromMagnification)) refusal = "bad magnification '%s': give a number above 0";
     } else if (!std::strcmp(arg, "--crf")) {
         if (!parseWhole(value, 0, kMaxCrf, dive.crf)) refusal = "bad quality '%s': give a crf from 0 to 63";
+    } else if (!std::strcmp(arg, "--preset")) {
+        dive.preset = value;
+        if (presetIndex(value) < 0) refusal = "bad preset '%s': give ultrafast, superfast, veryfast, faster, fast, "
+                                              "medium, slow, slower or veryslow";
     } else if (!std::strcmp(arg, "--keyframes")) {
         if (!parseRange(value, dive)) refusal = "bad keyframe range '%s': give A-B with A <= B";
     } else {
@@ -104,7 +124,7 @@ int parseDiveOption(int argc, char** argv, int i, DiveOptions& dive, char* error
 int finishDiveOptions(const char* outputPath, DiveOptions& dive, char* error, std::size_t errorSize)
 {
     const int diveOptions = dive.exactFrames || dive.fps != kNoDive.fps || dive.fromMagnification != 1 ||
-                            dive.crf >= 0 || dive.firstKeyframe >= 0;
+                            dive.crf >= 0 || dive.firstKeyframe >= 0 || dive.preset;
     if (dive.seconds == 0) return diveOptions ? refuse(error, errorSize, "dive options need --dive SECONDS") : 1;
     if (dive.exactFrames && dive.firstKeyframe >= 0) {
         return refuse(error, errorSize, "--keyframes and --exact-frames do not go together");

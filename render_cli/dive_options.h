@@ -16,9 +16,18 @@ struct DiveOptions {
     std::int32_t firstKeyframe;   // --keyframes A-B: render only these and end; -1: all
     std::int32_t lastKeyframe;
     DiveOutput output;            // from the output's name
+    const char* preset;           // --preset: the encoder's speed (x264's names); null: the default
 };
 
-constexpr DiveOptions kNoDive = {0, 30, 1, 0, -1, -1, -1, DiveOutput::none};
+constexpr DiveOptions kNoDive = {0, 30, 1, 0, -1, -1, -1, DiveOutput::none, nullptr};
+
+// x264's speed presets, fastest first, and the one a video gets without --preset.
+constexpr int kPresetCount = 9;
+extern const char* const kPresets[kPresetCount];
+extern const char kDefaultPreset[];
+
+// The index of a preset's name in kPresets; -1 for no preset.
+int presetIndex(const char* name);
 
 // The dive's lines of the usage text.
 extern const char kDiveUsage[];

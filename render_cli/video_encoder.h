@@ -22,9 +22,10 @@ struct VideoEncoder {
 int findVideoEncoder(char (&program)[kMaxPath]);
 
 // Starts program encoding width x height frames at fps into outputPath, with quality crf (-1:
-// a default for the codec). 1 on success; 0 after a message on standard error.
+// a default for the codec) and the speed preset (one of kPresets; null: the default), in
+// BT.709 colours, tagged so. 1 on success; 0 after a message on standard error.
 int startVideo(VideoEncoder& encoder, const char* program, const char* outputPath, std::int32_t width,
-               std::int32_t height, std::int32_t fps, std::int32_t crf);
+               std::int32_t height, std::int32_t fps, std::int32_t crf, const char* preset);
 
 // Sends one frame (bottom row first, blue-green-red). 1 on success; 0 when ffmpeg no longer
 // takes frames.
