@@ -11,6 +11,7 @@
 #include "core/platform.h"
 #include "deep_render.h"
 #include "dive.h"
+#include "files/location_file.h"
 #include "options.h"
 #include "picture_files.h"
 #include "png_memory.h"
@@ -49,7 +50,10 @@ int readView(const Options& options, DeepView& view)
     view = deepViewOf(kInitialViewParams);
     char error[kViewErrorSize] = "";
     Context context;
-    if (options.viewPath && !readViewFile(contextOf(context, "read", options.viewPath), options.viewPath, view, error)) {
+    const int location = options.viewPath && isLocationFileName(options.viewPath);
+    const WindowRef owner = options.viewPath ? contextOf(context, "read", options.viewPath) : nullptr;
+    if (options.viewPath && !(location ? readLocationFile(owner, options.viewPath, options.width, options.height, view, error)
+                                       : readViewFile(owner, options.viewPath, view, error))) {
         if (error[0]) complain("%s", error);
         return 0;
     }
@@ -245,7 +249,11 @@ int render(const Options& options, const DeepView& view, const std::atomic<int>&
     } else if (options.saveViewPath) {
         Context context;
         const WindowRef owner = contextOf(context, "write", options.saveViewPath);
-        if (!writeViewTextFile(owner, options.saveViewPath, view)) result = kBadInput;
+        if (!(isLocationFileName(options.saveViewPath)
+                  ? writeLocationFile(owner, options.saveViewPath, view, options.width, options.height)
+                  : writeViewTextFile(owner, options.saveViewPath, view))) {
+            result = kBadInput;
+        }
     }
     delete[] pixels;
     return result;
