@@ -12,6 +12,8 @@
 #include "deep_view.h"
 #include "reference_orbit.h"
 
+struct IterationMap;
+
 // Up to this magnification doubles resolve a picture well enough for the double kernels
 // (measured: see bench/README.md); beyond it perturbation takes over.
 constexpr double kPerturbationFromLog2 = 33.2;  // about 1e10
@@ -35,7 +37,8 @@ int rendersWithDoubles(const DeepView& view, std::int32_t width, std::int32_t he
 // double kernels or perturbation itself; perturbation uses orbit when it serves the view
 // (see orbitServes; may be null) and computes one of its own otherwise. kDeepNoMemory when
 // the reference orbit does not fit in memory; kDeepNoThread when not one thread could be
-// started; kDeepStopped once stop is set.
+// started; kDeepStopped once stop is set. With map (of frame's size), the pixels' iteration
+// data go there too; without, a view in continuous colour gets memory of its own for them.
 DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::int32_t threads,
                           const std::atomic<int>& stop, DeepProgress report, void* context,
-                          const ReferenceOrbit* orbit);
+                          const ReferenceOrbit* orbit, const IterationMap* map = nullptr);

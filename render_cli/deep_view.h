@@ -9,6 +9,7 @@
 
 #include "core/platform.h"
 #include "core/view_params.h"
+#include "deep/colouring.h"
 
 // mantissa x 2^exponent, with 1 <= |mantissa| < 2 (or 0 for zero).
 struct Magnification {
@@ -22,6 +23,7 @@ struct DeepView {
     Magnification magnification;
     std::int32_t maxIterations;
     ColorRef colors[4];  // three palette anchors and the inside colour, as in ViewParams
+    Colouring colouring = kPlainColouring;  // how counts become colours
 };
 
 // The fields a view can be given by name on the command line and in a view text file.

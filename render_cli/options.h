@@ -6,7 +6,7 @@
 #include "dive_options.h"
 #include "deep_view.h"
 
-enum class ImageFormat { bmp, png };
+enum class ImageFormat { bmp, png, exr };
 
 struct Options {
     const char* viewPath;    // the parameter file or view text file; null for the initial view
@@ -20,6 +20,10 @@ struct Options {
     int quiet;               // no progress bar
     int help;                // print the usage and end
     DiveOptions dive;        // a zoom video instead of a picture
+    int smooth;                // --smooth: continuous colour
+    const char* paletteDensity;  // --palette-density and --palette-phase as given, or null
+    const char* palettePhase;
+    std::int32_t samples;      // --samples N: N x N samples a pixel
 };
 
 constexpr int kOptionErrorSize = 160;

@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <new>
 #include <thread>
 
 #include "core/platform.h"
 #include "deep_render.h"
 #include "dive.h"
+#include "deep/still_render.h"
+#include "files/exr_file.h"
 #include "files/location_file.h"
 #include "options.h"
 #include "picture_files.h"
@@ -43,6 +46,21 @@ WindowRef contextOf(Context& context, const char* action, const char* path)
     return context.text;
 }
 
+// The colour options of the command line over the view's colouring.
+int applyColouring(const Options& options, Colouring& colouring)
+{
+    char error[kViewErrorSize];
+    if (options.smooth) colouring.smooth = 1;
+    if ((options.paletteDensity || options.palettePhase) && !colouring.smooth) {
+        return !complain("--palette-density and --palette-phase go with --smooth");
+    }
+    if ((options.paletteDensity && !setColouringField(colouring, "palette-density", options.paletteDensity, error, sizeof error)) ||
+        (options.palettePhase && !setColouringField(colouring, "palette-phase", options.palettePhase, error, sizeof error))) {
+        return !complain("%s", error);
+    }
+    return 1;
+}
+
 // The view of the view file (or the initial view) with the fields given on the command line
 // put in.
 int readView(const Options& options, DeepView& view)
@@ -61,6 +79,7 @@ int readView(const Options& options, DeepView& view)
         const char* text = options.fieldTexts[field];
         if (text && !setDeepField(view, DeepField(field), text, error)) return !complain("%s", error);
     }
+    if (!applyColouring(options, view.colouring)) return 0;
     // A magnification so small that the picture's width overflows would give a flat picture.
     if (magnificationLog2(view.magnification) < 0 && !isDrawableView(paramsOf(view))) {
         return !complain("the view cannot be drawn: the picture width, 6 / magnification, must be a finite number");
@@ -232,19 +251,26 @@ int render(const Options& options, const DeepView& view, const std::atomic<int>&
     }
     const FrameBuffer frame = {options.width, options.height, pixels};
     ProgressLine line = {!options.quiet && stderrIsTerminal(), std::chrono::steady_clock::now(), options.height, 0};
-    const DeepResult rendered =
-        renderDeepView(view, frame, options.threads, interrupted, showProgress, &line, nullptr);
+    const int exr = options.format == ImageFormat::exr;
+    const std::size_t mapPixels = exr ? std::size_t(options.width) * std::size_t(options.height) : 0;
+    std::unique_ptr<std::uint32_t[]> counts(exr ? new (std::nothrow) std::uint32_t[mapPixels] : nullptr);
+    std::unique_ptr<float[]> fractions(exr && view.colouring.smooth ? new (std::nothrow) float[mapPixels] : nullptr);
+    const IterationMap map = {options.width, options.height, counts.get(), fractions.get()};
+    const DeepResult rendered = exr && (!counts || (view.colouring.smooth && !fractions))
+                                    ? kDeepNoMemory
+                                    : renderStill(view, frame, options.samples, exr ? &map : nullptr, options.threads,
+                                                  interrupted, showProgress, &line);
     endProgress(line);
     int result = kDone;
     if (rendered == kDeepNoThread) {
         result = complain("cannot start a thread to render with");
     } else if (rendered == kDeepNoMemory) {
-        result = complain("not enough memory for the reference orbit of limit %ld (%.0f MiB)", long(view.maxIterations),
-                          double(orbitBytes(view.maxIterations)) / (1 << 20));
+        result = complain("not enough memory for the reference orbit of limit %ld (%.0f MiB) and the picture's "
+                          "samples and counts", long(view.maxIterations), double(orbitBytes(view.maxIterations)) / (1 << 20));
     } else if (rendered == kDeepStopped) {
         complain("interrupted; nothing written");
         result = interruptedExit(interrupted);
-    } else if (!saveInterruptibly(options, frame, interrupted, line)) {
+    } else if (exr ? !writeExrFile(options.outputPath, view, frame, map) : !saveInterruptibly(options, frame, interrupted, line)) {
         result = interrupted.load() ? interruptedExit(interrupted) : kBadInput;
     } else if (options.saveViewPath) {
         Context context;
@@ -274,6 +300,9 @@ int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted)
     if (options.dive.seconds > 0) {
         DeepView view;
         return readView(options, view) ? runDive(options, view, interrupted) : kBadInput;
+    }
+    if (options.format == ImageFormat::exr && !exrSupported()) {
+        return complain("this build writes no OpenEXR files (Debian has no OpenEXR for Windows): use the Linux build");
     }
     const char* limit = "";
     if (!pictureFitsFormat(options.width, options.height, options.format, &limit)) {

@@ -43,7 +43,7 @@ int parseLine(const std::string& line, DeepView& view, char (&error)[kViewErrorS
     for (int field = 0; field < kDeepFieldCount; ++field) {
         if (name == kDeepFieldNames[field]) return setDeepField(view, DeepField(field), value.c_str(), error);
     }
-    return 0;
+    return setColouringField(view.colouring, name.c_str(), value.c_str(), error, sizeof error);
 }
 
 int readBytes(WindowRef owner, const char* path, std::string& bytes)
@@ -69,7 +69,7 @@ std::string viewText(const DeepView& view)
     for (int field = 0; field < kDeepFieldCount; ++field) {
         text += std::string(kDeepFieldNames[field]) + " = " + deepFieldText(view, DeepField(field)) + "\n";
     }
-    return text;
+    return text + colouringText(view.colouring);
 }
 
 int parseViewText(const char* text, std::size_t size, DeepView& view, char (&error)[kViewErrorSize])

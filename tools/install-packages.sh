@@ -12,6 +12,7 @@ packages=(
   fonts-wine fonts-ipafont-gothic locales
   ffmpeg
   libboost-dev libmpfr-dev
+  libopenexr-dev openexr
 )
 
 sudo_cmd=""
