@@ -22,7 +22,7 @@ struct Colouring {
     double phase;         // cycles added, from 0 to 1
 };
 
-constexpr Colouring kPlainColouring = {0, 4.0, 0.0};
+constexpr Colouring kPlainColouring = {0, 2.0, 0.0};
 
 // The colour of the continuous palette at `position` entries (any real number; the palette
 // repeats every kPaletteSize entries): entries floor(position) and the next one mixed by the

@@ -23,12 +23,15 @@ struct MapRows {
     const std::atomic<int>* stop;
 };
 
-// escapeCount's loop, step for step, that also gives the value that escaped.
+// escapeCount's loop, step for step, that also gives the value that escaped. An orbit that
+// comes back exactly to a value it had (kept at every power of two steps) repeats forever and
+// never escapes: it ends there with the limit, as the vector kernels end such orbits.
 std::int32_t escapeWithValue(double cr, double ci, std::int32_t maxIterations, double& zr, double& zi)
 {
     zr = 0.0;
     zi = 0.0;
-    std::int32_t j = 0;
+    double keptR = 0.0, keptI = 0.0;
+    std::int32_t j = 0, nextKeep = 1;
     while (j < maxIterations) {
         const double nextZr = (zr * zr - zi * zi) + cr;
         const double nextZi = 2.0 * zr * zi + ci;
@@ -36,6 +39,12 @@ std::int32_t escapeWithValue(double cr, double ci, std::int32_t maxIterations, d
         zi = nextZi;
         if (zr * zr + zi * zi > 4.0) break;
         ++j;
+        if (zr == keptR && zi == keptI) return maxIterations;
+        if (j == nextKeep) {
+            keptR = zr;
+            keptI = zi;
+            nextKeep = nextKeep < (INT32_MAX >> 1) ? nextKeep * 2 : INT32_MAX;
+        }
     }
     return j;
 }

@@ -83,7 +83,6 @@ TEST(RenderTool, PicturesAndRefusals)
         {{good, "-o", out, "--size", "40000x40000"}, "too large"},
         {{good, "-o", out, "--threads", "0"}, "thread"},
         {{good, "-o", out, "--samples", "0"}, "bad samples '0'"},
-        {{good, "-o", out, "--samples", "17"}, "bad samples '17'"},
         {{good, "-o", out, "--palette-density", "2"}, "go with --smooth"},
         {{good, "-o", out, "--smooth", "--palette-density", "0"}, "bad palette density '0'"},
         {{good, "-o", out, "--smooth", "--palette-phase", "1.5"}, "bad palette phase '1.5'"},
