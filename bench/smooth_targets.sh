@@ -42,8 +42,8 @@ t3=$(timed "$tool" "${deep[@]}" --smooth --samples 3 -o deep-smooth-s3.png)
 for f in deep-today deep-smooth deep-smooth-s3; do echo "$f: neighbouring difference $(neighbours $f.png)"; done
 echo "seconds: today $t1, smooth $t2, smooth --samples 3 $t3"
 
-echo "## dive to 1e20, 320x180, 20 s at 30 frames a second"
-dive=(--center-x $x --center-y $y --magnification 1e20 --limit 3000 --size 320x180 --dive 20 --fps 30 --quiet)
+echo "## dive to 1e20, limit 20000, 256x144, 20 s at 30 frames a second"
+dive=(--center-x $x --center-y $y --magnification 1e20 --limit 20000 --size 256x144 --dive 20 --fps 30 --quiet)
 mkdir -p today smooth
 "$tool" "${dive[@]}" -o today/f-%03d.png
 "$tool" "${dive[@]}" --smooth -o smooth/f-%03d.png
