@@ -85,7 +85,6 @@ TEST(RenderTool, PicturesAndRefusals)
         {{good, "-o", out, "--samples", "0"}, "bad samples '0'"},
         {{good, "-o", out, "--palette-density", "2"}, "go with --smooth"},
         {{good, "-o", out, "--smooth", "--palette-density", "0"}, "bad palette density '0'"},
-        {{good, "-o", out, "--smooth", "--palette-phase", "1.5"}, "bad palette phase '1.5'"},
         {{good, "-o", folder + "out.exr", "--samples", "2"}, "does not go with .exr"},
         {{good, "-o", folder + "d.mp4", "--dive", "1", "--samples", "2"}, "--samples is for pictures"},
         {{good, "-o", folder + "no-such-folder/out.png"}, "cannot write"},
