@@ -13,6 +13,8 @@
 #include "deep/progress.h"
 #include "deep/reference_orbit.h"
 
+struct IterationMap;
+
 // Up to this magnification doubles resolve a picture well enough for the double kernels
 // (measured: see bench/README.md); beyond it perturbation takes over.
 constexpr double kPerturbationFromLog2 = 33.2;  // about 1e10
@@ -37,7 +39,8 @@ int rendersWithDoubles(const DeepView& view, std::int32_t width, std::int32_t he
 // the view (see orbitServes; may be null) and computes one of its own otherwise. kDeepNoMemory
 // when the reference orbit does not fit in memory; kDeepNoThread when not one thread could be
 // started; kDeepBadCenter when the centre cannot be taken at the precision needed;
-// kDeepStopped once stop is set.
+// kDeepStopped once stop is set. With map (of frame's size), the pixels' iteration data go
+// there too; without, a view in continuous colour gets memory of its own for them.
 DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::int32_t threads,
                           const std::atomic<int>& stop, const ProgressObserver& observer,
-                          const ReferenceOrbit* orbit);
+                          const ReferenceOrbit* orbit, const IterationMap* map = nullptr);

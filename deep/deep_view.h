@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/view_params.h"
+#include "deep/colouring.h"
 
 // mantissa x 2^exponent, with 1 <= |mantissa| < 2 (or 0 for zero).
 struct Magnification {
@@ -21,6 +22,7 @@ struct DeepView {
     Magnification magnification;
     std::int32_t maxIterations;
     ColorRef colors[4];  // three palette anchors and the inside colour, as in ViewParams
+    Colouring colouring = kPlainColouring;  // how counts become colours
 };
 
 // The deepest magnification rendered: pixel offsets are held in an x87 long double, whose

@@ -45,7 +45,7 @@ int parseLine(const std::string& line, DeepView& view, std::string& reason)
     for (int field = 0; field < kDeepFieldCount; ++field) {
         if (name == kDeepFieldNames[field]) return setDeepField(view, DeepField(field), value.c_str(), reason);
     }
-    return 0;
+    return setColouringField(view.colouring, name.c_str(), value.c_str(), reason);
 }
 
 int readBytes(const char* path, std::string& bytes, std::string& message)
@@ -73,7 +73,7 @@ std::string viewText(const DeepView& view)
     for (int field = 0; field < kDeepFieldCount; ++field) {
         text += std::string(kDeepFieldNames[field]) + " = " + deepFieldText(view, DeepField(field)) + "\n";
     }
-    return text;
+    return text + colouringText(view.colouring);
 }
 
 int parseViewText(const char* text, std::size_t size, DeepView& view, std::string& error)
