@@ -147,7 +147,7 @@ void widePerStep(int count, char** depths)
             double best = HUGE_VAL;
             for (int run = 0; run < 3 && best > 5.0; ++run) {
                 const auto start = std::chrono::steady_clock::now();
-                renderPerturbed(view, orbit, frame, 1, never, noRows, nullptr, lanes);
+                renderPerturbed(view, orbit, frame, 1, never, noRows, nullptr, nullptr, lanes);
                 best = std::min(best, seconds(start));
             }
             const double rate = steps / best;

@@ -5,6 +5,8 @@
 
 #include "core/palette.h"
 #include "deep/double_accuracy.h"
+#include "deep/iteration_map.h"
+#include "deep/map_render.h"
 #include "deep/perturbation_render.h"
 #include "deep/picture_render.h"
 
@@ -120,14 +122,17 @@ int rendersWithDoubles(const DeepView& view, std::int32_t width, std::int32_t he
 
 DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::int32_t threads,
                           const std::atomic<int>& stop, const ProgressObserver& observer,
-                          const ReferenceOrbit* orbit)
+                          const ReferenceOrbit* orbit, const IterationMap* map)
 {
+    if (view.colouring.smooth && !map) return renderContinuousColour(view, frame, threads, stop, observer, orbit);
     ProgressShare share = {&observer, 0.0, 1.0, frame.height};
     if (rendersWithDoubles(view, frame.width, frame.height)) {
+        if (map) return resultOf(renderMapWithDoubles(paramsOf(view), frame, *map, threads, stop, reportRows, &share));
         return resultOf(renderPicture(paramsOf(view), frame, threads, stop, reportRows, &share));
     }
     if (view.maxIterations <= 0) {  // no step is taken: nothing escapes
         fillInside(view, frame);
+        for (std::size_t p = 0; map && p < std::size_t(frame.width) * frame.height; ++p) recordInside(*map, p);
         return kDeepRendered;
     }
     ReferenceOrbit own;
@@ -141,5 +146,5 @@ DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::i
         share.before = orbitPart;
         share.share = 1.0 - orbitPart;
     }
-    return resultOf(renderPerturbed(view, *orbit, frame, threads, stop, reportRows, &share));
+    return resultOf(renderPerturbed(view, *orbit, frame, threads, stop, reportRows, &share, map));
 }

@@ -13,6 +13,8 @@
 #include "deep/progress.h"
 #include "deep/reference_orbit.h"
 
+struct IterationMap;
+
 // Past this magnification doubles never resolve a picture well enough for the double kernels
 // (measured: see bench/README.md); up to it they render where their rounding leaves the
 // counts right (deep/double_accuracy.h), or wherever the view asks for the program's pixels.
@@ -39,7 +41,8 @@ int rendersWithDoubles(const DeepView& view, std::int32_t width, std::int32_t he
 // the view (see orbitServes; may be null) and computes one of its own otherwise. kDeepNoMemory
 // when the reference orbit does not fit in memory; kDeepNoThread when not one thread could be
 // started; kDeepBadCenter when the centre cannot be taken at the precision needed;
-// kDeepStopped once stop is set.
+// kDeepStopped once stop is set. With map (of frame's size), the pixels' iteration data go
+// there too; without, a view in continuous colour gets memory of its own for them.
 DeepResult renderDeepView(const DeepView& view, const FrameBuffer& frame, std::int32_t threads,
                           const std::atomic<int>& stop, const ProgressObserver& observer,
-                          const ReferenceOrbit* orbit);
+                          const ReferenceOrbit* orbit, const IterationMap* map = nullptr);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/view_params.h"
+#include "deep/colouring.h"
 
 // mantissa x 2^exponent, with 1 <= |mantissa| < 2 (or 0 for zero).
 struct Magnification {
@@ -25,6 +26,7 @@ struct DeepView {
     // (--program-pixels), instead of only where they are accurate enough. Not a field of
     // the view's files.
     std::int32_t programPixels;
+    Colouring colouring = kPlainColouring;  // how counts become colours
 };
 
 // The deepest magnification rendered: the widest reference orbit (34,816 bits) holds a centre

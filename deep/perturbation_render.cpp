@@ -1,12 +1,14 @@
 #include "deep/perturbation_render.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "core/palette.h"
 #include "core/row_kernels.h"
 #include "core/x87_control.h"
 #include "deep/bla_pixel.h"
 #include "deep/bla_path.h"
+#include "deep/iteration_map.h"
 #include "deep/perturbation_lanes.h"
 #include "deep/scaled_render.h"
 
@@ -31,7 +33,21 @@ struct Picture {
     const std::atomic<int>* stop;
     LaneRun runLanes;  // the double lanes for this processor
     BlaPicture bla;    // the pixel-by-pixel path with merged steps, where it is taken
+    const IterationMap* map;   // where the pixels' counts go too, or null
+    double centerR, centerI;   // the centre, near enough for the steps of an orbit past escape
 };
+
+// Pixel x of the row whose first pixel's bytes are at out, in the map.
+void recordEnd(const Picture& picture, const std::uint8_t* out, std::int32_t x, std::int32_t count, double zr,
+               double zi, int escaped)
+{
+    const std::size_t p = std::size_t(out - picture.bits) / kBytesPerPixel + std::size_t(x);
+    if (!escaped) return recordInside(*picture.map, p);
+    const std::int32_t row = std::int32_t(p / std::size_t(picture.width));
+    const double cr = picture.centerR + double(pixelOffset(x, picture.width, picture.step));
+    const double ci = picture.centerI + double(pixelOffset(row, picture.height, picture.step));
+    recordEscape(*picture.map, p, count, zr, zi, cr, ci);
+}
 
 template <class T>
 struct Lane {
@@ -65,11 +81,13 @@ inline int stepLane(const Picture& picture, Lane<T>& lane, std::uint8_t* out)
     const T magnitude = zr * zr + zi * zi;
     if (magnitude > T(4)) {
         putColor(out, lane.x, picture.palette.entries[lane.n & (kPaletteSize - 1)]);
+        if (picture.map) recordEnd(picture, out, lane.x, lane.n, double(zr), double(zi), 1);
         return 1;
     }
     lane.n = lane.n + 1;
     if (lane.n == picture.maxIterations) {
         putColor(out, lane.x, picture.insideColor);
+        if (picture.map) recordEnd(picture, out, lane.x, lane.n, 0, 0, 0);
         return 1;
     }
     if (magnitude < dr * dr + di * di || lane.m == picture.lastIndex) {
@@ -145,9 +163,11 @@ int settleLanes(const Picture& picture, VectorLanes& lanes, const StepValues& la
         const std::int64_t n = clock - lanes.start[k];  // steps taken, the last one included
         if (lanes.x[k] >= 0 && last.magnitude[k] > 4.0) {
             putColor(out, lanes.x[k], picture.palette.entries[(n - 1) & (kPaletteSize - 1)]);
+            if (picture.map) recordEnd(picture, out, lanes.x[k], std::int32_t(n - 1), last.zr[k], last.zi[k], 1);
             takePixel(picture, lanes, k, nextX, clock);
         } else if (lanes.x[k] >= 0 && n == picture.maxIterations) {
             putColor(out, lanes.x[k], picture.insideColor);
+            if (picture.map) recordEnd(picture, out, lanes.x[k], std::int32_t(n), 0, 0, 0);
             takePixel(picture, lanes, k, nextX, clock);
         } else if (last.magnitude[k] < last.differenceMagnitude[k] || clock - lanes.mStart[k] == picture.lastIndex) {
             lanes.dr[k] = last.zr[k];
@@ -243,6 +263,9 @@ void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, 
     picture.runLanes = rowKernelSupported(kRowKernelAvx2) ? runLanesAvx2 : runLanesSse2;
     picture.bla = BlaPicture{picture.reference, orbit.excess.get(), picture.lastIndex, picture.maxIterations, nullptr,
                              nullptr, kBlaRebaseRatio, kBlaInteriorCheck, 0};
+    picture.map = nullptr;
+    picture.centerR = std::strtod(view.centerX.c_str(), nullptr);
+    picture.centerI = std::strtod(view.centerY.c_str(), nullptr);
 }
 
 int needsWideExponent(const DeepView& view)
@@ -267,9 +290,10 @@ std::int32_t countOf(const Picture& picture, std::int32_t x, std::int32_t r)
 
 int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const FrameBuffer& frame,
                     std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context,
-                    WideLanes wide)
+                    const IterationMap* map, WideLanes wide)
 {
-    if (needsWideExponent(view) && wide == kScaledLanes) {
+    // The rescaled lanes keep no iteration data: with a map, the x87 lanes (to 1e4900).
+    if (needsWideExponent(view) && wide == kScaledLanes && !map) {
         ScaledPicture scaledPicture;
         setUpScaled(scaledPicture, view, orbit, frame.width, frame.height);
         scaledPicture.bits = frame.bits;
@@ -278,11 +302,14 @@ int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const Fra
     }
     Picture picture;
     setUp(picture, view, orbit, frame.width, frame.height);
+    picture.map = map;
     picture.bits = frame.bits;
     picture.stop = &stop;
     picture.bla.stop = &stop;
     BlaTable<double> table;
-    if (!needsWideExponent(view) && prepareBlaPath(view, orbit, frame.width, frame.height, table, picture.bla)) {
+    // Merged steps end a pixel without its last value, which the iteration data need: with a
+    // map the pixels take the lanes.
+    if (!map && !needsWideExponent(view) && prepareBlaPath(view, orbit, frame.width, frame.height, table, picture.bla)) {
         return runRowWorkers(frame.height, threads, renderBlaRow, &picture, stop, report, context);
     }
     return runRowWorkers(frame.height, threads, needsWideExponent(view) ? renderWideRow : renderDoubleRow, &picture,

@@ -38,10 +38,12 @@ inline long double pixelOffset(std::int32_t i, std::int32_t pixels, long double 
 long double pixelStep(const DeepView& view, std::int32_t width);
 
 // Renders view into frame by perturbation from orbit (which serves view) on `threads`
-// threads; 1 when complete, 0 when stopped, kNoThread when no thread could be started.
+// threads; 1 when complete, 0 when stopped, kNoThread when no thread could be started. With
+// map, the pixels' counts (and continuous counts) go there too.
+struct IterationMap;
 int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const FrameBuffer& frame,
                     std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context,
-                    WideLanes wide = kScaledLanes);
+                    const IterationMap* map = nullptr, WideLanes wide = kScaledLanes);
 
 // The escape count of one pixel (column x, row r of a width x height picture) as the lanes
 // compute it, without merged steps: below the limit for a pixel that escapes, the limit for one

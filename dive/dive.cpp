@@ -272,7 +272,7 @@ DiveResult encodeFrames(Dive& dive, const char* encoder)
     const int video = request.output == DiveOutput::video;
     std::string message;
     if (video && !startVideo(dive.video, encoder, request.outputPath, request.width, request.height, request.fps,
-                             request.crf, message)) {
+                             request.crf, request.preset, message)) {
         return failWith(dive, message);
     }
     const DiveResult result = makeFrames(dive);

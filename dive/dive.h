@@ -16,6 +16,7 @@ enum class DiveOutput { pngFrames, video };
 
 struct DiveRequest {
     DeepView view;              // the last frame's view: centre, magnification, limit, colours
+                                // and how counts become colours (continuous colour)
     const char* outputPath;     // a video, or a PNG frame pattern with one number
     DiveOutput output;
     std::int32_t width, height; // of a frame
@@ -25,6 +26,7 @@ struct DiveRequest {
     double fromLog2;            // log2 of the first frame's magnification
     int exactFrames;            // render every frame instead of resampling keyframes
     std::int32_t crf;           // the encoder's quality, lower is better; -1: the codec's default
+    const char* preset;         // the encoder's speed, one of kPresets; null: the default
     std::int32_t firstKeyframe; // render only keyframes first to last and end; -1: the whole dive
     std::int32_t lastKeyframe;  // kToLastKeyframe: to the dive's last
     int resampledFrames;        // resample keyframes even where rendering every frame is faster

@@ -46,7 +46,10 @@ std::string describeDiveView(const DeepView& view)
     std::snprintf(rest, sizeof rest, " limit %ld colours %06lx %06lx %06lx %06lx", long(view.maxIterations),
                   (unsigned long)(view.colors[0] & 0xFFFFFF), (unsigned long)(view.colors[1] & 0xFFFFFF),
                   (unsigned long)(view.colors[2] & 0xFFFFFF), (unsigned long)(view.colors[3] & 0xFFFFFF));
-    return "deep centre " + view.centerX + " " + view.centerY + rest;
+    // Keyframes in continuous colour differ from the program's; their manifest says so.
+    std::string colouring = colouringText(view.colouring);
+    for (char& c : colouring) c = c == '\n' ? ' ' : c;
+    return "deep centre " + view.centerX + " " + view.centerY + rest + (colouring.empty() ? "" : " " + colouring);
 }
 
 double diveViewLog2(const DeepView& view)

@@ -8,6 +8,19 @@
 #include "platform/process.h"
 #include "platform/system.h"
 
+const char* const kPresets[kPresetCount] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+                                            "medium",    "slow",      "slower",   "veryslow"};
+// Measured on a dive's frames (bench/README.md): a third of medium's time, 0.3 dB below it.
+const char kDefaultPreset[] = "faster";
+
+int presetIndex(const char* name)
+{
+    for (int i = 0; i < kPresetCount; ++i) {
+        if (!std::strcmp(name, kPresets[i])) return i;
+    }
+    return -1;
+}
+
 namespace {
 
 constexpr std::int32_t kDefaultH264Crf = 20;  // sharper than ffmpeg's 23: fine detail in motion
@@ -18,25 +31,47 @@ constexpr std::int64_t kFullDiskBytes = 1 << 20;
 // Of ffmpeg's messages, the last line is shown: it says what ended the encoding.
 constexpr std::uint32_t kLogTail = 4096;
 
-// The muxer is named, as the temporary file's name has no extension to tell it by.
+// VP9's -cpu-used for each of x264's presets (kPresets): 0 is its slowest and best, 5 the
+// fastest of its "good" deadline.
+constexpr const char* kVp9CpuUsed[kPresetCount] = {"5", "5", "4", "4", "3", "2", "1", "0", "0"};
+
+// The muxer is named, as the temporary file's name has no extension to tell it by. The frames
+// are converted to yuv420p with BT.709's matrix in the limited range, and tagged so, as
+// players take high-definition video to be; .mp4 has its index (the moov box) at the front,
+// so that a player starts before the whole file has arrived.
 std::string commandLine(const char* program, const char* path, const VideoEncoder& encoder, std::int32_t width,
-                        std::int32_t height, std::int32_t fps, std::int32_t crf)
+                        std::int32_t height, std::int32_t fps, std::int32_t crf, const char* preset)
 {
     const int webm = nameEndsWith(path, ".webm");
+    const int mp4 = nameEndsWith(path, ".mp4");
+    const int speed = presetIndex(preset ? preset : kDefaultPreset);
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const std::string rate = std::to_string(fps);
     const std::string quality = std::to_string(crf >= 0 ? crf : webm ? kDefaultVp9Crf : kDefaultH264Crf);
-    const char* const codec[] = {"-c:v", webm ? "libvpx-vp9" : "libx264", "-b:v", "0"};
     const char* const head[] = {"-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24",
                                 "-s", size.c_str(), "-r", rate.c_str(), "-i", "-"};
+    const char* const x264[] = {"-c:v", "libx264", "-preset", kPresets[speed]};
+    const char* const vp9[] = {"-c:v", "libvpx-vp9", "-b:v", "0", "-deadline", "good", "-cpu-used", kVp9CpuUsed[speed]};
+    const char* const color[] = {"-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p",
+                                 "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
+                                 "-color_range", "tv"};
     std::string line;
     appendArgument(line, program);
     for (const char* arg : head) appendArgument(line, arg);
-    for (int i = 0; i < (webm ? 4 : 2); ++i) appendArgument(line, codec[i]);
+    if (webm) {
+        for (const char* arg : vp9) appendArgument(line, arg);
+    } else {
+        for (const char* arg : x264) appendArgument(line, arg);
+    }
+    for (const char* arg : color) appendArgument(line, arg);
+    if (mp4) {
+        appendArgument(line, "-movflags");
+        appendArgument(line, "+faststart");
+    }
     // "file:" keeps a name that begins with "-" from being read as an option.
     const std::string target = std::string("file:") + encoder.tempPath;
     const char* const tail[] = {"-crf", quality.c_str(), "-pix_fmt", "yuv420p", "-f",
-                                webm ? "webm" : nameEndsWith(path, ".mkv") ? "matroska" : "mp4", target.c_str()};
+                                webm ? "webm" : mp4 ? "mp4" : "matroska", target.c_str()};
     for (const char* arg : tail) appendArgument(line, arg);
     line += " 2>";
     appendArgument(line, encoder.logPath);
@@ -123,7 +158,7 @@ int findVideoEncoder(char (&program)[kMaxPath])
 }
 
 int startVideo(VideoEncoder& encoder, const char* program, const char* outputPath, std::int32_t width,
-               std::int32_t height, std::int32_t fps, std::int32_t crf, std::string& message)
+               std::int32_t height, std::int32_t fps, std::int32_t crf, const char* preset, std::string& message)
 {
     encoder.outputPath = outputPath;
     encoder.width = width;
@@ -145,7 +180,7 @@ int startVideo(VideoEncoder& encoder, const char* program, const char* outputPat
     }
     platform.closeFile(file);
     std::fflush(stderr);
-    encoder.pipe = openPipeTo(commandLine(program, outputPath, encoder, width, height, fps, crf));
+    encoder.pipe = openPipeTo(commandLine(program, outputPath, encoder, width, height, fps, crf, preset));
     if (encoder.pipe) return 1;
     platform.removeFile(encoder.tempPath);
     platform.removeFile(encoder.logPath);

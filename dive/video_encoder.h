@@ -22,13 +22,22 @@ struct VideoEncoder {
     std::int32_t framesSent;
 };
 
+// x264's speed presets, fastest first, and the one a video gets without --preset.
+constexpr int kPresetCount = 9;
+extern const char* const kPresets[kPresetCount];
+extern const char kDefaultPreset[];
+
+// The index of a preset's name in kPresets; -1 for no preset.
+int presetIndex(const char* name);
+
 // The ffmpeg program on PATH into program; 1 when there is one.
 int findVideoEncoder(char (&program)[kMaxPath]);
 
 // Starts program encoding width x height frames at fps into outputPath, with quality crf (-1:
-// a default for the codec). 1 on success; 0 with a message.
+// a default for the codec) and the speed preset (one of kPresets; null: the default), in
+// BT.709 colours, tagged so. 1 on success; 0 with a message.
 int startVideo(VideoEncoder& encoder, const char* program, const char* outputPath, std::int32_t width,
-               std::int32_t height, std::int32_t fps, std::int32_t crf, std::string& message);
+               std::int32_t height, std::int32_t fps, std::int32_t crf, const char* preset, std::string& message);
 
 // Sends one frame (bottom row first, blue-green-red). 1 on success; 0 when ffmpeg no longer
 // takes frames.

@@ -63,6 +63,10 @@ int pictureFitsFormat(std::int32_t width, std::int32_t height, ImageFormat forma
         *limit = "a PNG file holds at most 2 GiB of pixels";
         return fitsPng(width, height);
     }
+    if (format == ImageFormat::exr) {
+        *limit = "an OpenEXR file holds at most 2^31 - 1 pixels";
+        return std::uint64_t(width) * std::uint64_t(height) <= INT32_MAX;
+    }
     *limit = "a BMP file holds at most 4 GiB";
     return fitsBitmapFile(width, height);
 }

@@ -11,7 +11,7 @@
 #include "core/platform.h"
 #include "deep/progress.h"
 
-enum class ImageFormat { bmp, png };
+enum class ImageFormat { bmp, png, exr };
 
 enum class SaveResult { saved, failed, stopped };
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "deep/decimal.h"
@@ -10,6 +11,16 @@
 const char* const kDeepFieldNames[kDeepFieldCount] = {"center-x", "center-y", "magnification", "limit", "colors"};
 
 namespace {
+
+constexpr double kMaxDensity = 1000.0;
+
+// A decimal number and nothing after it.
+int parseNumber(const char* text, double& value)
+{
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0' && std::isfinite(value);
+}
 
 int parseLimit(const char* text, std::int32_t& limit)
 {
@@ -108,3 +119,29 @@ std::string deepFieldText(const DeepView& view, DeepField field)
     return colors;
 }
 
+
+int setColouringField(Colouring& colouring, const char* name, const char* value, std::string& reason)
+{
+    reason.clear();
+    const std::string shown = shownText(value);
+    double number = 0;
+    if (!std::strcmp(name, "smooth")) {
+        if (std::strcmp(value, "on") && std::strcmp(value, "off")) {
+            return refuse(reason, "bad smooth '%s': give on or off", shown.c_str());
+        }
+        colouring.smooth = !std::strcmp(value, "on");
+    } else if (!std::strcmp(name, "palette-density")) {
+        if (!parseNumber(value, number) || !(number > 0) || number > kMaxDensity) {
+            return refuse(reason, "bad palette density '%s': give a number above 0, at most 1000", shown.c_str());
+        }
+        colouring.density = number;
+    } else if (!std::strcmp(name, "palette-phase")) {
+        if (!parseNumber(value, number) || number < 0 || number > 1) {
+            return refuse(reason, "bad palette phase '%s': give a number from 0 to 1", shown.c_str());
+        }
+        colouring.phase = number;
+    } else {
+        return 0;
+    }
+    return 1;
+}

@@ -18,3 +18,9 @@ int setDeepField(DeepView& view, DeepField field, const char* text, std::string&
 
 // The text of one field of view, as setDeepField reads it back.
 std::string deepFieldText(const DeepView& view, DeepField field);
+
+// Reads one view-text field of a colouring: "smooth" (on or off), "palette-density" (a number
+// above 0 up to 1000) or "palette-phase" (from 0 to 1). 1 when name is one of them and the
+// value is good; 0 with a reason for a bad value, or with reason empty when name is none of
+// them.
+int setColouringField(Colouring& colouring, const char* name, const char* value, std::string& reason);

@@ -109,7 +109,7 @@ int parseLine(const std::string& line, DeepView& view, int& fields, std::string&
             return setDeepField(view, DeepField(field), value.c_str(), reason);
         }
     }
-    return 0;
+    return setColouringField(view.colouring, name.c_str(), value.c_str(), reason);
 }
 
 // The end of the line that begins at line: a LF, a CR LF or a CR alone, or the end of the text.
@@ -144,7 +144,7 @@ std::string viewText(const DeepView& view)
     for (int field = 0; field < kDeepFieldCount; ++field) {
         text += std::string(kDeepFieldNames[field]) + " = " + deepFieldText(view, DeepField(field)) + "\n";
     }
-    return text;
+    return text + colouringText(view.colouring);
 }
 
 int parseViewText(const char* text, std::size_t size, DeepView& view, std::string& error)

@@ -6,24 +6,32 @@
 
 #include "deep/decimal.h"
 #include "dive/dive_plan.h"
+#include "dive/video_encoder.h"
 #include "files/file_names.h"
 #include "files/refusal.h"
 
 const char kUsage[] =
-    "usage: tavelin-render [VIEW] -o OUT.bmp|OUT.png [--center-x RE] [--center-y IM]\n"
+    "usage: tavelin-render [VIEW] -o OUT.bmp|OUT.png|OUT.exr [--center-x RE] [--center-y IM]\n"
     "                      [--magnification M] [--limit N] [--colors C1,C2,C3] [--save-view FILE]\n"
+    "                      [--smooth] [--palette-density D] [--palette-phase P] [--samples N]\n"
     "                      [--size WxH] [--threads N] [--quiet] [--program-pixels]\n"
     "\n"
-    "Renders a view as a picture: BMP or PNG, chosen by the output's extension. VIEW is a\n"
-    "tavelin parameter file (.vwp) or a view text file; without it, the program's initial view.\n"
+    "Renders a view as a picture: BMP or PNG, or OpenEXR iteration data, chosen by the output's\n"
+    "extension. VIEW is a tavelin parameter file (.vwp), a view text file or a Kalles Fraktaler\n"
+    "location file (.kfr); without it, the program's initial view.\n"
     "  --center-x RE, --center-y IM, --magnification M\n"
     "                      the view's centre and magnification as decimal numbers of any length\n"
     "                      and exponent (-1.74006238257933990522, 1e300, 2.5e1000)\n"
     "  --limit N           the iteration limit\n"
     "  --colors C1,C2,C3   the palette's three colours as 0xRRGGBB (a fourth: the inside colour)\n"
-    "  --save-view FILE    also write the view as a view text file (under a name of its own)\n"
+    "  --save-view FILE    also write the view as a view text file (FILE.kfr: a location file; under a name of its own)\n"
+    "  --smooth            continuous colour: the fractional count on the palette, interpolated\n"
+    "  --palette-density D palette cycles per doubling of the count (default 2; with --smooth)\n"
+    "  --palette-phase P   the palette's start, in cycles from 0 to 1 (default 0; with --smooth)\n"
+    "  --samples N         antialiasing: the average of N x N samples a pixel (1 to 16)\n"
     "  -o, --output FILE   the picture to write; an existing file is replaced only when the\n"
-    "                      whole new one is written\n"
+    "                      whole new one is written. OUT.exr: channels N (counts; 0xFFFFFFFF\n"
+    "                      inside), NF (the fraction, with --smooth), R, G, B and the view\n"
     "  --size WxH          the picture's size in pixels (default 640x480, the window's picture);\n"
     "                      its width spans 6 / magnification, and pixels are square\n"
     "  --threads N         render with N threads (default: one per processor core)\n"
@@ -37,6 +45,7 @@ const char kUsage[] =
     "       tavelin-render [VIEW] [--center-x RE ...] --dive SECONDS\n"
     "                      -o OUT.mp4|OUT.mkv|OUT.webm|frames/dive-%05d.png [--fps N]\n"
     "                      [--from-magnification M] [--exact-frames|--resampled-frames] [--crf N]\n"
+    "                      [--preset P] [--smooth [--palette-density D] [--palette-phase P]]\n"
     "                      [--keyframes A-B|--keyframes-of I/N] [--save-view FILE]\n"
     "                      [--size WxH] [--threads N] [--quiet]\n"
     "\n"
@@ -50,6 +59,8 @@ const char kUsage[] =
     "                      below 4 frames per factor of 2, where it is faster)\n"
     "  --resampled-frames  resample the keyframes even below 4 frames per factor of 2\n"
     "  --crf N             the encoder's quality, lower is better (default 20 for H.264, 31 for VP9)\n"
+    "  --preset P          the encoder's speed: ultrafast, superfast, veryfast, faster, fast,\n"
+    "                      medium, slow, slower, veryslow (default faster; for VP9 its -cpu-used)\n"
     "  --keyframes A-B     render only keyframes A to B (from 0) and end: for one job of many\n"
     "  --keyframes-of I/N  render only every N-th keyframe from keyframe I and end: job I of N\n"
     "                      jobs that share the work evenly (the deeper keyframes cost more)\n"
@@ -62,6 +73,7 @@ constexpr std::int32_t kMaxThreads = 1024;
 constexpr std::int32_t kMaxFps = 1000;
 constexpr std::int32_t kMaxCrf = 63;  // VP9's scale
 constexpr std::int32_t kMaxH264Crf = 51;
+constexpr std::int32_t kMaxSamples = 16;
 
 int readWhole(const char* text, std::int32_t low, std::int32_t high, std::int32_t& value)
 {
@@ -139,6 +151,34 @@ int readKeyframeJob(Options& o, const char* value, std::string& reason)
     return refuse(reason, "bad keyframe job '%s': give I/N with I from 0 to N-1", shownText(value).c_str());
 }
 
+int readSamples(Options& o, const char* value, std::string& reason)
+{
+    if (readWhole(value, 1, kMaxSamples, o.samples)) return 1;
+    return refuse(reason, "bad samples '%s': give N from 1 to %ld for N x N a pixel", shownText(value).c_str(),
+                  long(kMaxSamples));
+}
+
+// The colour settings are checked with the view's own (setColouringField), once read.
+int readDensity(Options& o, const char* value, std::string& reason)
+{
+    o.paletteDensity = value;
+    return *value ? 1 : refuse(reason, "--palette-density needs a value");
+}
+
+int readPhase(Options& o, const char* value, std::string& reason)
+{
+    o.palettePhase = value;
+    return *value ? 1 : refuse(reason, "--palette-phase needs a value");
+}
+
+int readPreset(Options& o, const char* value, std::string& reason)
+{
+    o.preset = value;
+    if (presetIndex(value) >= 0) return 1;
+    return refuse(reason, "bad preset '%s': give ultrafast, superfast, veryfast, faster, fast, medium, slow, slower "
+                  "or veryslow", shownText(value).c_str());
+}
+
 // An option is a flag, a file name, or a value that its reader checks.
 struct Option {
     const char* name;
@@ -163,6 +203,11 @@ const Option kOptions[] = {
     {"--keyframes", nullptr, nullptr, nullptr, readKeyframes},
     {"--keyframes-of", nullptr, nullptr, nullptr, readKeyframeJob},
     {"--resampled-frames", nullptr, &Options::resampledFrames, nullptr, nullptr},
+    {"--preset", nullptr, nullptr, nullptr, readPreset},
+    {"--smooth", nullptr, &Options::smooth, nullptr, nullptr},
+    {"--palette-density", nullptr, nullptr, nullptr, readDensity},
+    {"--palette-phase", nullptr, nullptr, nullptr, readPhase},
+    {"--samples", nullptr, nullptr, nullptr, readSamples},
 };
 
 std::int32_t defaultThreads()
@@ -240,7 +285,7 @@ int isDive(const Options& o)
 int finishDive(Options& o, std::string& reason)
 {
     const int diveOptions = o.exactFrames || o.resampledFrames || o.fps != 30 || o.fromLog2 != 0 || o.crf >= 0 ||
-                            o.firstKeyframe >= 0 || o.keyframeJobs > 0;
+                            o.firstKeyframe >= 0 || o.keyframeJobs > 0 || o.preset;
     if (!isDive(o)) return diveOptions ? refuse(reason, "dive options need --dive SECONDS") : 1;
     if (o.firstKeyframe >= 0 && o.keyframeJobs > 0) {
         return refuse(reason, "--keyframes and --keyframes-of do not go together");
@@ -273,7 +318,8 @@ int finishDive(Options& o, std::string& reason)
 int parseOptions(int argc, char** argv, Options& options, std::string& reason)
 {
     options = Options{nullptr, {}, nullptr, nullptr, ImageFormat::bmp, 640, 480, defaultThreads(), 0, 0, 0,
-                      0, 30, 0, 0, -1, -1, -1, DiveOutput::video, 0, 0, 0};
+                      0, 30, 0, 0, -1, -1, -1, DiveOutput::video, 0, 0, 0,
+                      nullptr, 0, nullptr, nullptr, 1};
     for (int i = 1; i < argc;) {
         if (!std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--help")) {
             options.help = 1;
@@ -283,15 +329,21 @@ int parseOptions(int argc, char** argv, Options& options, std::string& reason)
         if (!used) return 0;
         i += used;
     }
-    if (!options.outputPath) return refuse(reason, "no output file given: -o OUT.bmp or OUT.png");
+    if (!options.outputPath) return refuse(reason, "no output file given: -o OUT.bmp, OUT.png or OUT.exr");
     if (!finishDive(options, reason)) return 0;
-    if (isDive(options)) return 1;
-    if (nameEndsWith(options.outputPath, ".bmp")) {
+    if (isDive(options)) {
+        return options.samples == 1 ? 1 : refuse(reason, "--samples is for pictures: a dive's frames are averaged "
+                                                 "from its keyframes");
+    }
+    if (nameEndsWith(options.outputPath, ".exr")) {
+        options.format = ImageFormat::exr;
+        if (options.samples > 1) return refuse(reason, "--samples does not go with .exr: its counts are a pixel's own");
+    } else if (nameEndsWith(options.outputPath, ".bmp")) {
         options.format = ImageFormat::bmp;
     } else if (nameEndsWith(options.outputPath, ".png")) {
         options.format = ImageFormat::png;
     } else {
-        return refuse(reason, "output '%s' must end in .bmp or .png", shownText(options.outputPath, kMaxPath).c_str());
+        return refuse(reason, "output '%s' must end in .bmp, .png or .exr", shownText(options.outputPath, kMaxPath).c_str());
     }
     return 1;
 }

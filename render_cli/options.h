@@ -33,6 +33,11 @@ struct Options {
     int resampledFrames;           // resample keyframes even where rendering frames is faster
     std::int32_t keyframeJob;      // --keyframes-of I/N: job I of N; N is 0 when not given
     std::int32_t keyframeJobs;
+    const char* preset;            // --preset: the encoder's speed; null: the default
+    int smooth;                    // --smooth: continuous colour
+    const char* paletteDensity;    // --palette-density and --palette-phase as given, or null
+    const char* palettePhase;
+    std::int32_t samples;          // --samples N: N x N samples a pixel
 };
 
 // Reads argv into options, with defaults for what is not given (640 x 480, one thread per

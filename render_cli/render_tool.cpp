@@ -6,7 +6,10 @@
 #include <string>
 
 #include "deep/deep_render.h"
+#include "deep/still_render.h"
 #include "dive/dive.h"
+#include "files/exr_file.h"
+#include "files/location_file.h"
 #include "files/picture_files.h"
 #include "files/refusal.h"
 #include "files/view_text_file.h"
@@ -30,18 +33,38 @@ int interruptedExit(const std::atomic<int>& interrupted)
     return 128 + interrupted.load();
 }
 
+// The colour options of the command line over the view's colouring.
+int applyColouring(const Options& options, Colouring& colouring)
+{
+    std::string reason;
+    if (options.smooth) colouring.smooth = 1;
+    if ((options.paletteDensity || options.palettePhase) && !colouring.smooth) {
+        return !complain("--palette-density and --palette-phase go with --smooth");
+    }
+    if ((options.paletteDensity && !setColouringField(colouring, "palette-density", options.paletteDensity, reason)) ||
+        (options.palettePhase && !setColouringField(colouring, "palette-phase", options.palettePhase, reason))) {
+        return !complain(reason);
+    }
+    return 1;
+}
+
 // The view of the view file (or the initial view) with the fields given on the command line
 // put in.
 int readView(const Options& options, DeepView& view)
 {
     view = deepViewOf(kInitialViewParams);
     std::string message;
-    if (options.viewPath && !readViewFile(options.viewPath, view, message)) return !complain(message);
+    const int location = options.viewPath && isLocationFileName(options.viewPath);
+    if (options.viewPath && !(location ? readLocationFile(options.viewPath, options.width, options.height, view, message)
+                                       : readViewFile(options.viewPath, view, message))) {
+        return !complain(message);
+    }
     for (int field = 0; field < kDeepFieldCount; ++field) {
         const char* text = options.fieldTexts[field];
         if (text && !setDeepField(view, DeepField(field), text, message)) return !complain(message);
     }
     view.programPixels = options.programPixels;
+    if (!applyColouring(options, view.colouring)) return 0;
     // A magnification so small that the picture's width overflows would give a flat picture.
     if (magnificationLog2(view.magnification) < 0 && !isDrawableView(paramsOf(view))) {
         return !complain("the view cannot be drawn: the picture width, 6 / magnification, must be a finite number");
@@ -73,6 +96,17 @@ int interrupted(const std::atomic<int>& stop, const char* what)
     return interruptedExit(stop);
 }
 
+// The view, when asked for: a location file (.kfr) or a view text file.
+int saveView(const Options& options, const DeepView& view)
+{
+    if (!options.saveViewPath) return kDone;
+    std::string message;
+    const int saved = isLocationFileName(options.saveViewPath)
+                          ? writeLocationFile(options.saveViewPath, view, options.width, options.height, message)
+                          : writeViewTextFile(options.saveViewPath, view, message);
+    return saved ? kDone : complain(message);
+}
+
 int savePictureAndView(const Options& options, const DeepView& view, const FrameBuffer& frame,
                        const std::shared_ptr<std::uint8_t[]>& memory, const std::atomic<int>& stop,
                        ProgressLine& line)
@@ -83,8 +117,14 @@ int savePictureAndView(const Options& options, const DeepView& view, const Frame
     endProgressLine(line);
     if (saved == SaveResult::stopped) return interrupted(stop, "interrupted; nothing written");
     if (saved == SaveResult::failed) return complain(message);
-    if (options.saveViewPath && !writeViewTextFile(options.saveViewPath, view, message)) return complain(message);
-    return kDone;
+    return saveView(options, view);
+}
+
+int saveExrAndView(const Options& options, const DeepView& view, const FrameBuffer& frame, const IterationMap& map)
+{
+    std::string message;
+    if (!writeExrFile(options.outputPath, view, frame, map, message)) return complain(message);
+    return saveView(options, view);
 }
 
 int renderPicture(const Options& options, const DeepView& view, const std::atomic<int>& stop)
@@ -97,21 +137,33 @@ int renderPicture(const Options& options, const DeepView& view, const std::atomi
                         long(options.height), double(bytes) / (1 << 20));
     }
     const FrameBuffer frame = {options.width, options.height, memory.get()};
+    const int exr = options.format == ImageFormat::exr;
+    const std::size_t mapPixels = exr ? std::size_t(options.width) * std::size_t(options.height) : 0;
+    std::unique_ptr<std::uint32_t[]> counts(exr ? new (std::nothrow) std::uint32_t[mapPixels] : nullptr);
+    std::unique_ptr<float[]> fractions(exr && view.colouring.smooth ? new (std::nothrow) float[mapPixels] : nullptr);
+    const IterationMap map = {options.width, options.height, counts.get(), fractions.get()};
+    if (exr && (!counts || (view.colouring.smooth && !fractions))) {
+        return complain("not enough memory for the counts of a %ldx%ld picture", long(options.width),
+                        long(options.height));
+    }
     ProgressLine line = startProgressLine(options.quiet);
-    const DeepResult rendered = renderDeepView(view, frame, options.threads, stop, observerOf(line), nullptr);
+    const DeepResult rendered =
+        renderStill(view, frame, options.samples, exr ? &map : nullptr, options.threads, stop, observerOf(line));
     if (rendered != kDeepRendered) endProgressLine(line);
     switch (rendered) {
     case kDeepNoThread:
         return complain("cannot start a thread to render with");
     case kDeepNoMemory:
-        return complain("not enough memory for the reference orbit of limit %ld (%.0f MiB)", long(view.maxIterations),
-                        double(orbitBytes(view.maxIterations)) / (1 << 20));
+        return complain("not enough memory for the reference orbit of limit %ld (%.0f MiB)%s", long(view.maxIterations),
+                        double(orbitBytes(view.maxIterations)) / (1 << 20),
+                        options.samples > 1 || view.colouring.smooth ? " or the picture's samples and counts" : "");
     case kDeepBadCenter:
         return complain("the centre cannot be taken as a number at the precision needed");
     case kDeepStopped:
         return interrupted(stop, "interrupted; nothing written");
     default:
-        return savePictureAndView(options, view, frame, memory, stop, line);
+        if (exr) endProgressLine(line);
+        return exr ? saveExrAndView(options, view, frame, map) : savePictureAndView(options, view, frame, memory, stop, line);
     }
 }
 
@@ -130,7 +182,7 @@ int pictureCommand(const Options& options, const std::atomic<int>& stop)
 DiveRequest diveRequestOf(const Options& o, const DeepView& view)
 {
     return DiveRequest{view, o.outputPath, o.diveOutput, o.width, o.height, o.threads, o.seconds, o.fps, o.fromLog2,
-                       o.exactFrames, o.crf, o.firstKeyframe, o.lastKeyframe, o.resampledFrames,
+                       o.exactFrames, o.crf, o.preset, o.firstKeyframe, o.lastKeyframe, o.resampledFrames,
                        o.keyframeJobs > 0 ? o.keyframeJobs : 1};
 }
 
@@ -192,5 +244,9 @@ int runRenderTool(int argc, char** argv, const std::atomic<int>& interrupted)
         std::fputs(kUsage, stdout);
         return kDone;
     }
-    return options.seconds > 0 ? diveCommand(options, interrupted) : pictureCommand(options, interrupted);
+    if (options.seconds > 0) return diveCommand(options, interrupted);
+    if (options.format == ImageFormat::exr && !exrSupported()) {
+        return complain("this build writes no OpenEXR files (Debian has no OpenEXR for Windows): use the Linux build");
+    }
+    return pictureCommand(options, interrupted);
 }

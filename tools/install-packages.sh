@@ -13,6 +13,7 @@ packages=(
   ffmpeg python3
   libboost-dev libmpfr-dev
   slurm-wlm munge
+  libopenexr-dev openexr
 )
 
 sudo_cmd=""

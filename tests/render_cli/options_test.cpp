@@ -1,6 +1,7 @@
 // The option table: what each option sets, the defaults, and what is refused, before any file
 // is touched.
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -44,6 +45,13 @@ TEST(Options, ValuesAndDefaults)
     EXPECT_NEAR(400 * std::log2(10.0), o.fromLog2, 1e-9);
     ASSERT_TRUE(parse({"--dive", "1", "-o", "f/d-%04d.png", "--keyframes", "3-7"}, o, reason)) << reason;
     EXPECT_TRUE(o.diveOutput == DiveOutput::pngFrames && o.firstKeyframe == 3 && o.lastKeyframe == 7);
+    ASSERT_TRUE(parse({"-o", "x.exr", "--smooth", "--palette-density", "3", "--palette-phase", "0.5"}, o, reason)) << reason;
+    EXPECT_TRUE(o.format == ImageFormat::exr && o.smooth && !std::strcmp(o.paletteDensity, "3") &&
+                !std::strcmp(o.palettePhase, "0.5") && o.samples == 1);
+    ASSERT_TRUE(parse({"-o", "x.png", "--samples", "3"}, o, reason)) << reason;
+    EXPECT_EQ(3, o.samples);
+    ASSERT_TRUE(parse({"--dive", "1", "-o", "d.mp4", "--preset", "veryfast"}, o, reason)) << reason;
+    EXPECT_STREQ("veryfast", o.preset);
     ASSERT_TRUE(parse({"-o", "x.bmp", "-h", "--bogus"}, o, reason));
     EXPECT_TRUE(o.help);
 }
@@ -51,9 +59,9 @@ TEST(Options, ValuesAndDefaults)
 TEST(Options, Refusals)
 {
     const struct { std::vector<std::string> args; const char* reason; } refusals[] = {
-        {{}, "no output file given: -o OUT.bmp or OUT.png"},
+        {{}, "no output file given: -o OUT.bmp, OUT.png or OUT.exr"},
         {{"-o"}, "-o needs a file name"},
-        {{"-o", "x.gif"}, "output 'x.gif' must end in .bmp or .png"},
+        {{"-o", "x.gif"}, "output 'x.gif' must end in .bmp, .png or .exr"},
         {{"-o", "x.bmp", "--size", "0x10"}, "bad size '0x10': give WxH, each from 1 to 1000000"},
         {{"-o", "x.bmp", "--size", "10x"}, "bad size '10x': give WxH, each from 1 to 1000000"},
         {{"-o", "x.bmp", "--threads", "1025"}, "bad thread count '1025': give a number from 1 to 1024"},
@@ -73,6 +81,12 @@ TEST(Options, Refusals)
         {{"-o", "x.mp4", "--dive", "1", "--keyframes-of", "3/3"}, "bad keyframe job '3/3': give I/N with I from 0 to N-1"},
         {{"-o", "x.mp4", "--dive", "1", "--keyframes-of", "0/2", "--keyframes", "0-1"}, "--keyframes and --keyframes-of do not go together"},
         {{"-o", "x.mp4", "--dive", "1", "--exact-frames", "--resampled-frames"}, "--exact-frames and --resampled-frames do not go together"},
+        {{"-o", "x.png", "--samples", "17"}, "bad samples '17': give N from 1 to 16 for N x N a pixel"},
+        {{"-o", "x.exr", "--samples", "2"}, "--samples does not go with .exr: its counts are a pixel's own"},
+        {{"-o", "x.mp4", "--dive", "1", "--samples", "2"}, "--samples is for pictures: a dive's frames are averaged from its keyframes"},
+        {{"-o", "x.mp4", "--dive", "1", "--preset", "quick"}, "bad preset 'quick': give ultrafast, superfast, veryfast, faster, fast, medium, slow, slower or veryslow"},
+        {{"-o", "x.mp4", "--preset", "fast"}, "dive options need --dive SECONDS"},
+        {{"-o", "x.png", "--palette-density"}, "--palette-density needs a value"},
         {{"-o", "d-%d%%.png", "--dive", "1"}, "dive output 'd-%d%%.png' must be a frame pattern with one number (frames/dive-%05d.png) or a .mp4, .mkv or .webm video"},
     };
     for (const auto& c : refusals) {
