@@ -1,32 +1,17 @@
 // Merged perturbation steps: the table against stepping one by one, the choice of a step by
 // its radius, and the escape test of a reference on the escape circle against brute force.
-#include <boost/multiprecision/cpp_bin_float.hpp>
-
 #include <cmath>
 #include <complex>
 
 #include "bench/deep_places.h"
-#include "core/palette.h"
 #include "deep/bla_path.h"
 #include "deep/bla_pixel.h"
-#include "deep/deep_render.h"
-#include "files/view_fields.h"
 #include "deep/perturbation_render.h"
-#include "tests/test_support.h"
+#include "tests/deep/deep_fixture.h"
 
 namespace {
 
 using Complex = std::complex<long double>;
-
-DeepView blaView(const char* x, const char* y, const char* magnification, std::int32_t limit)
-{
-    DeepView view = deepViewOf(testView(0, 0, 1, limit));
-    std::string error;
-    EXPECT_TRUE(setDeepField(view, kCenterX, x, error) && setDeepField(view, kCenterY, y, error) &&
-                setDeepField(view, kMagnificationField, magnification, error))
-        << error;
-    return view;
-}
 
 Complex referenceAt(const ReferenceOrbit& orbit, std::int64_t m)
 {
@@ -40,7 +25,7 @@ Complex referenceAt(const ReferenceOrbit& orbit, std::int64_t m)
 // (periodic: the orbit runs to the limit), for steps of 2 to 256 reference steps.
 TEST(Bla, MergedStepsAgainstSingleSteps)
 {
-    const DeepView view = blaView("0", "1", "1e200", 3000);
+    const DeepView view = deepViewAt("0", "1", "1e200", 3000);
     ReferenceOrbit orbit;
     const std::atomic<int> never{0};
     ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
@@ -76,7 +61,7 @@ TEST(Bla, MergedStepsAgainstSingleSteps)
 // than it has left before the limit.
 TEST(Bla, StepChosenByRadius)
 {
-    const DeepView view = blaView("0", "1", "1e200", 3000);
+    const DeepView view = deepViewAt("0", "1", "1e200", 3000);
     ReferenceOrbit orbit;
     const std::atomic<int> never{0};
     ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
@@ -105,65 +90,24 @@ TEST(Bla, StepChosenByRadius)
     }
 }
 
-// The tip of the needle at 1e50: the reference -2 has the orbit 0, -2, 2, 2, ..., on the escape
-// circle, where |Z + z|^2 rounds to 4 in doubles. From the excess, pixels escape at the step a
-// brute-force render (in binary floating point of twice the centre's precision) says.
-TEST(Bla, NeedleTipAgainstBruteForce)
-{
-    using Big = boost::multiprecision::number<boost::multiprecision::cpp_bin_float<512>,
-                                              boost::multiprecision::et_off>;
-    const DeepView view = blaView("-2", "0", "1e50", 1000);
-    std::string pixels(64 * 48 * 3, '\0');
-    const FrameBuffer frame = {64, 48, reinterpret_cast<std::uint8_t*>(&pixels[0])};
-    const std::atomic<int> never{0};
-    ASSERT_EQ(kDeepRendered, renderDeepView(view, frame, 2, never, kNoObserver, nullptr));
-    Palette palette;
-    buildPalette(paramsOf(view), palette);
-    const Big step = Big(6) / (Big("1e50") * 64);
-    const struct { std::int32_t x, r; } rows[] = {{31, 24}, {33, 24}, {32, 25}, {32, 47}, {40, 30}, {20, 10}, {33, 23}};
-    for (const auto& row : rows) {
-        const Big cr = Big(-2) + step * (row.x - 32), ci = step * (row.r - 24);
-        Big zr = 0, zi = 0;
-        std::int32_t n = 0;
-        for (; n < view.maxIterations; ++n) {
-            const Big twoZrZi = 2 * zr * zi;
-            zr = zr * zr - zi * zi + cr;
-            zi = twoZrZi + ci;
-            if (zr * zr + zi * zi > 4) break;
-        }
-        const std::string color = n < view.maxIterations ? bytesOf(palette.entries[n % 128]) : kInside;
-        EXPECT_EQ(color, pixels.substr(std::size_t(row.r * 64 + row.x) * 3, 3)) << row.x << ", " << row.r << ": " << n;
-    }
-}
-
+// Pixels against a brute-force render (in twice the centre's bits and more). The tip of the
+// needle at 1e50: the reference -2 has the orbit 0, -2, 2, 2, ..., on the escape circle, where
+// |Z + z|^2 rounds to 4 in doubles; from the excess, pixels escape at the step brute force says.
 // Beside the period-133 minibrot at 1e99 (the benchmarks' first deep place) at limit 20 000:
-// pixels inside, ended early by the interior check, and pixels that escape only after
-// thousands of steps near the minibrot's edge, which an eager check would call inside.
-TEST(Bla, MinibrotAgainstBruteForce)
+// pixels inside, ended early by the interior check, and pixels that escape only after thousands
+// of steps near the minibrot's edge, which an eager check would call inside.
+TEST(Bla, PixelsAgainstBruteForce)
 {
-    using Big = boost::multiprecision::number<boost::multiprecision::cpp_bin_float<768>,
-                                              boost::multiprecision::et_off>;
     const DeepPlace& place = kDeepPlaces[0];
-    const DeepView view = blaView(place.centerX, place.centerY, place.magnification, 20000);
-    std::string pixels(64 * 48 * 3, '\0');
-    const FrameBuffer frame = {64, 48, reinterpret_cast<std::uint8_t*>(&pixels[0])};
-    const std::atomic<int> never{0};
-    ASSERT_EQ(kDeepRendered, renderDeepView(view, frame, 2, never, kNoObserver, nullptr));
-    Palette palette;
-    buildPalette(paramsOf(view), palette);
-    const Big step = Big(6) / (Big(place.magnification) * 64);
-    const struct { std::int32_t x, r; } rows[] = {{40, 24}, {42, 24}, {46, 24}, {24, 24}, {50, 20}, {28, 12}};
-    for (const auto& row : rows) {
-        const Big cr = Big(place.centerX) + step * (row.x - 32), ci = Big(place.centerY) + step * (row.r - 24);
-        Big zr = 0, zi = 0;
-        std::int32_t n = 0;
-        for (; n < view.maxIterations; ++n) {
-            const Big twoZrZi = 2 * zr * zi;
-            zr = zr * zr - zi * zi + cr;
-            zi = twoZrZi + ci;
-            if (zr * zr + zi * zi > 4) break;
+    const struct { DeepView view; const char* magnification; std::vector<std::pair<int, int>> pixels; } views[] = {
+        {deepViewAt("-2", "0", "1e50", 1000), "1e50", {{31, 24}, {33, 24}, {32, 25}, {32, 47}, {40, 30}, {20, 10}, {33, 23}}},
+        {deepViewAt(place.centerX, place.centerY, place.magnification, 20000), place.magnification, {{40, 24}, {42, 24}, {46, 24}, {24, 24}, {50, 20}, {28, 12}}},
+    };
+    for (const auto& v : views) {
+        const std::string pixels = renderedPixels(v.view, 64, 48);
+        for (const auto& [x, r] : v.pixels) {
+            const std::int32_t n = bruteCount<768>(v.view, v.magnification, 64, 48, x, r);
+            EXPECT_EQ(colourOf(v.view, n), pixels.substr(std::size_t(r * 64 + x) * 3, 3)) << x << ", " << r << ": " << n;
         }
-        const std::string color = n < view.maxIterations ? bytesOf(palette.entries[n % 128]) : kInside;
-        EXPECT_EQ(color, pixels.substr(std::size_t(row.r * 64 + row.x) * 3, 3)) << row.x << ", " << row.r << ": " << n;
     }
 }

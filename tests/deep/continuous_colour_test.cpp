@@ -2,7 +2,6 @@
 // palette's continuity, the counts of both renderers against the escape counts, OpenEXR files
 // read back, view texts that keep the colouring, and antialiased stills.
 #include <complex>
-#include <cstdio>
 #include <cstdlib>
 
 #ifndef _WIN32
@@ -18,27 +17,13 @@
 #include "deep/perturbation_render.h"
 #include "deep/picture_render.h"
 #include "files/view_text_file.h"
-#include "tests/test_support.h"
+#include "tests/deep/deep_fixture.h"
 #include "tests/tool_runner.h"
-
-#ifdef _WIN32
-#define popen _popen
-#define pclose _pclose
-#endif
 
 namespace {
 
 const std::atomic<int> never{0};
 void noReport(std::int32_t, void*) {}
-
-DeepView viewAt(const char* x, const char* y, const char* magnification, const char* limit)
-{
-    DeepView view = deepViewOf(kInitialViewParams);
-    std::string error;
-    EXPECT_TRUE(setDeepField(view, kCenterX, x, error) && setDeepField(view, kCenterY, y, error) &&
-                setDeepField(view, kMagnificationField, magnification, error) && setDeepField(view, kLimit, limit, error));
-    return view;
-}
 
 // The pixels of a view as renderPicture places them: columns and rows accumulated.
 std::vector<std::int32_t> plainCounts(const ViewParams& params, std::int32_t width, std::int32_t height)
@@ -66,6 +51,22 @@ struct MapMemory {
     IterationMap map;
     FrameBuffer frame;
 };
+
+#ifndef _WIN32
+// A channel of 32-bit values of a width x height OpenEXR file, its top row first.
+template <class T>
+std::vector<T> exrChannel(const std::string& file, const char* name, Imf::PixelType type, std::int32_t width,
+                          std::int32_t height)
+{
+    std::vector<T> values(std::size_t(width) * height);
+    Imf::InputFile input(file.c_str());
+    Imf::FrameBuffer buffer;
+    buffer.insert(name, Imf::Slice(type, reinterpret_cast<char*>(values.data()), 4, 4 * std::size_t(width)));
+    input.setFrameBuffer(buffer);
+    input.readPixels(0, height - 1);
+    return values;
+}
+#endif
 
 }  // namespace
 
@@ -117,7 +118,7 @@ TEST(ContinuousColour, PaletteIsContinuous)
 // picture is the one without them; continuous counts of the two renderers agree.
 TEST(ContinuousColour, MapsOfBothRenderers)
 {
-    const DeepView view = viewAt("-0.7436438870371587", "0.1318259042053119", "3e5", "2000");
+    const DeepView view = deepViewAt("-0.7436438870371587", "0.1318259042053119", "3e5", 2000);
     const ViewParams params = paramsOf(view);
     const std::int32_t width = 48, height = 32;
     MapMemory doubles(width, height, 0), smoothDoubles(width, height, 1), smoothPerturbed(width, height, 1);
@@ -163,8 +164,8 @@ TEST(ContinuousColour, ExrReadBack)
         DeepView view;
         int perturbed;
     } views[] = {
-        {viewAt("-0.75", "0.1", "4", "300"), 0},
-        {viewAt("-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", "1e20", "3000"), 1},
+        {deepViewAt("-0.75", "0.1", "4", 300), 0},
+        {deepViewAt("-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", "1e20", 3000), 1},
     };
     for (const auto& v : views) {
         const std::string file = folder + "v.exr", text = folder + "v.txt";
@@ -180,14 +181,8 @@ TEST(ContinuousColour, ExrReadBack)
         } else {
             counts = plainCounts(paramsOf(v.view), width, height);
         }
-        Imf::InputFile input(file.c_str());
-        std::vector<std::uint32_t> n(counts.size());
-        std::vector<float> nf(counts.size(), -1.0f);
-        Imf::FrameBuffer buffer;
-        buffer.insert("N", Imf::Slice(Imf::UINT, reinterpret_cast<char*>(n.data()), 4, 4 * width));
-        buffer.insert("NF", Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(nf.data()), 4, 4 * width));
-        input.setFrameBuffer(buffer);
-        input.readPixels(0, height - 1);
+        const std::vector<std::uint32_t> n = exrChannel<std::uint32_t>(file, "N", Imf::UINT, width, height);
+        const std::vector<float> nf = exrChannel<float>(file, "NF", Imf::FLOAT, width, height);
         for (std::int32_t r = 0; r < height; ++r) {  // the file's rows go from the top
             for (std::int32_t x = 0; x < width; ++x) {
                 const std::int32_t count = counts[std::size_t(height - 1 - r) * width + x];
@@ -200,21 +195,13 @@ TEST(ContinuousColour, ExrReadBack)
         std::string command, header;
         appendArgument(command, exrheader);
         appendArgument(command, file.c_str());
-        std::FILE* pipe = popen(command.c_str(), "r");
-        char line[4096];
-        while (pipe && std::fgets(line, sizeof line, pipe)) header += line;
-        if (pipe) pclose(pipe);
+        ASSERT_TRUE(readOutputOf(command, header));
         EXPECT_NE(header.npos, header.find("N, 32-bit unsigned integer")) << header;
         EXPECT_NE(header.npos, header.find("center-x (type string): \"" + v.view.centerX + "\"")) << header;
     }
     // With --smooth the fractions are there, from 0 to below 1.
     ASSERT_EQ(0, runTool({"-o", folder + "s.exr", "--size", "40x30", "--smooth", "--quiet"})) << toolMessages;
-    Imf::InputFile input((folder + "s.exr").c_str());
-    std::vector<float> nf(std::size_t(width) * height, -1.0f);
-    Imf::FrameBuffer buffer;
-    buffer.insert("NF", Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(nf.data()), 4, 4 * width));
-    input.setFrameBuffer(buffer);
-    input.readPixels(0, height - 1);
+    const std::vector<float> nf = exrChannel<float>(folder + "s.exr", "NF", Imf::FLOAT, width, height);
     float low = 1, high = 0;
     for (float f : nf) low = f < low ? f : low, high = f > high ? f : high;
     EXPECT_TRUE(low >= 0.0f && low < 0.1f && high > 0.9f && high < 1.0f) << low << " " << high;

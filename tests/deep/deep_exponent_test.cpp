@@ -11,8 +11,7 @@
 #include "deep/floatexp.h"
 #include "deep/deep_render.h"
 #include "deep/perturbation_render.h"
-#include "files/view_fields.h"
-#include "tests/test_support.h"
+#include "tests/deep/deep_fixture.h"
 
 namespace {
 
@@ -25,15 +24,6 @@ long double wide(FloatExp x)
 long double relativeError(FloatExp got, long double want)
 {
     return want == 0 ? std::fabs(wide(got)) : std::fabs((wide(got) - want) / want);
-}
-
-DeepView viewAt(const char* x, const char* y, const char* magnification, std::int32_t limit)
-{
-    DeepView view = deepViewOf(testView(0, 0, 1, limit));
-    std::string error;
-    EXPECT_TRUE(setDeepField(view, kCenterX, x, error) && setDeepField(view, kCenterY, y, error) &&
-                setDeepField(view, kMagnificationField, magnification, error)) << error;
-    return view;
 }
 
 struct Pixel {
@@ -113,7 +103,7 @@ TEST(DeepExponent, Arithmetic)
 TEST(DeepExponent, PictureAt1e10000)
 {
     const std::string ones = "1." + std::string(10000, '0') + "37";
-    const DeepView view = viewAt("1.3e-10001", ones.c_str(), "1e10000", 30000);
+    const DeepView view = deepViewAt("1.3e-10001", ones.c_str(), "1e10000", 30000);
     const Pixel pixels[] = {
 #include "deep_exponent_1e10000.inc"
     };
@@ -131,7 +121,7 @@ TEST(DeepExponent, MinibrotAt1e1000)
         ;
     const char* y = std::strchr(kMinibrotX, '\n') + 1;
     const std::string x(kMinibrotX, y - 1);
-    DeepView view = viewAt(x.c_str(), y, "2e1000", 20000);
+    DeepView view = deepViewAt(x.c_str(), y, "2e1000", 20000);
     const Pixel pixels[] = {
         {0, 9, 15445}, {2, 9, 16747}, {4, 9, 20000}, {10, 9, 17085}, {12, 9, 15540}, {14, 9, 14875},
         {22, 9, 13950}, {0, 5, 14837}, {6, 5, 15822}, {12, 5, 14912}, {20, 5, 14030},

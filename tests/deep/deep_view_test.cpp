@@ -1,49 +1,9 @@
 // Deep views: their texts, and their pixels against a brute-force render in Boost's binary
 // floating point, computed here.
-#include <boost/multiprecision/cpp_bin_float.hpp>
-
 #include "deep/decimal.h"
-#include "deep/deep_render.h"
-#include "files/view_fields.h"
 #include "deep/perturbation_render.h"
 #include "files/view_text_file.h"
-#include "tests/test_support.h"
-
-template <unsigned kBits>
-using Big = boost::multiprecision::number<boost::multiprecision::cpp_bin_float<kBits>, boost::multiprecision::et_off>;
-
-static DeepView deepView(const std::string& x, const std::string& y, const char* magnification, std::int32_t limit)
-{
-    DeepView view = deepViewOf(testView(0, 0, 1, limit));
-    std::string error;
-    EXPECT_TRUE(setDeepField(view, kCenterX, x.c_str(), error) && setDeepField(view, kCenterY, y.c_str(), error) &&
-                setDeepField(view, kMagnificationField, magnification, error)) << error;
-    return view;
-}
-
-template <unsigned kBits>
-static std::int32_t bruteAt(const Big<kBits>& cr, const Big<kBits>& ci, std::int32_t limit)
-{
-    Big<kBits> zr = 0, zi = 0;
-    std::int32_t j = 0;
-    for (; j < limit; ++j) {
-        const Big<kBits> twoZrZi = 2 * zr * zi;
-        zr = zr * zr - zi * zi + cr;
-        zi = twoZrZi + ci;
-        if (zr * zr + zi * zi > 4) break;
-    }
-    return j;
-}
-
-// The escape count of pixel (x, r) of a width x height picture of view, at its exact position.
-template <unsigned kBits>
-static std::int32_t bruteCount(const DeepView& view, const char* magnification, std::int32_t width, std::int32_t height,
-                               std::int32_t x, std::int32_t r)
-{
-    const Big<kBits> step = Big<kBits>(6) / (Big<kBits>(magnification) * width);
-    return bruteAt<kBits>(Big<kBits>(view.centerX) + step * (x - width / 2),
-                          Big<kBits>(view.centerY) + step * (r - height / 2), view.maxIterations);
-}
+#include "tests/deep/deep_fixture.h"
 
 // The counts of the whole picture, and the picture that renderDeepView makes.
 static std::vector<std::int32_t> perturbedCounts(const DeepView& view, std::int32_t width, std::int32_t height,
@@ -94,7 +54,7 @@ TEST(DeepView, TextsAndRefusals)
     }
     // The magnification: doubles exactly where they reach, its log2 beyond; a view text reads back
     // as the same view.
-    DeepView view = deepView("-1.7400623825793399052208441670658256", "1e-30", "2.5e1000", 100000);
+    DeepView view = deepViewAt("-1.7400623825793399052208441670658256", "1e-30", "2.5e1000", 100000);
     EXPECT_NEAR(1000 * std::log2(10.0) + std::log2(2.5), magnificationLog2(view.magnification), 1e-9);
     std::string error;
     EXPECT_TRUE(setDeepField(view, kColors, "0x123456,0xABCDEF,0x000000", error));
@@ -156,15 +116,13 @@ TEST(DeepView, ViewFileKinds)
 TEST(DeepView, PixelsAgainstBruteForce)
 {
     const std::string zeros(400, '0');
-    const DeepView nearMinibrot = deepView("-1.7497591763054340195180836669193386176104014432972926126988", "0", "1e9", 3000);
-    const DeepView pastDoubles = deepView("1.3e-401", "1." + zeros + "37", "1e400", 700);
+    const DeepView nearMinibrot = deepViewAt("-1.7497591763054340195180836669193386176104014432972926126988", "0", "1e9", 3000);
+    const DeepView pastDoubles = deepViewAt("1.3e-401", "1." + zeros + "37", "1e400", 700);
     const struct { const DeepView& view; const char* magnification; std::int32_t x0, r0; } pictures[] = {
         {nearMinibrot, "1e9", 14, 0}, {pastDoubles, "1e400", 28, 20}};
     for (const auto& c : pictures) {
         std::string pixels;
         const std::vector<std::int32_t> counts = perturbedCounts(c.view, 64, 48, pixels);
-        Palette palette;
-        buildPalette(paramsOf(c.view), palette);
         for (std::int32_t r = c.r0; r < c.r0 + 6; ++r) {
             for (std::int32_t x = c.x0; x < c.x0 + 6; ++x) {
                 const std::int32_t truth = magnificationLog2(c.view.magnification) < 100
@@ -172,8 +130,7 @@ TEST(DeepView, PixelsAgainstBruteForce)
                                                : bruteCount<1536>(c.view, c.magnification, 64, 48, x, r);
                 const std::size_t i = std::size_t(r) * 64 + x;
                 EXPECT_EQ(truth, counts[i]) << c.magnification << ": pixel " << x << ", " << r;
-                const std::string color = truth < c.view.maxIterations ? bytesOf(palette.entries[truth % 128]) : kInside;
-                EXPECT_EQ(color, pixels.substr(i * 3, 3)) << c.magnification << ": pixel " << x << ", " << r;
+                EXPECT_EQ(colourOf(c.view, truth), pixels.substr(i * 3, 3)) << c.magnification << ": pixel " << x << ", " << r;
             }
         }
     }
@@ -206,15 +163,11 @@ TEST(DeepView, ShallowPicturesAndGeometry)
     for (const auto& c : choices) {
         EXPECT_EQ(c.doubles, rendersWithDoubles(deepViewOf(c.view), c.width, c.height)) << c.view.magnification;
     }
-    const DeepView edge = deepView("-1.7497591451303665", "2e-14", "2e12", 1000);
-    std::string row(1920 * 3, '\0');
-    const FrameBuffer frame = {1920, 1, reinterpret_cast<std::uint8_t*>(&row[0])};
-    EXPECT_EQ(kDeepRendered, renderDeepView(edge, frame, 2, never, kNoObserver, nullptr));
+    const DeepView edge = deepViewAt("-1.7497591451303665", "2e-14", "2e12", 1000);
+    const std::string row = renderedPixels(edge, 1920, 1);
     double accumulated = -1.7497591451303665 - 960 * ((6.0 / 1920) / 2e12);
     for (int i = 0; i < 1919; ++i) accumulated = accumulated + (6.0 / 1920) / 2e12;
     const std::int32_t exact = bruteCount<256>(edge, "2e12", 1920, 1, 1919, 0);
     EXPECT_NE(exact, bruteAt<256>(Big<256>(accumulated), Big<256>("2e-14"), 1000));
-    Palette palette;
-    buildPalette(paramsOf(edge), palette);
-    EXPECT_EQ(bytesOf(palette.entries[exact % 128]), row.substr(1919 * 3));
+    EXPECT_EQ(colourOf(edge, exact), row.substr(1919 * 3));
 }
