@@ -1,8 +1,7 @@
 // Dives: the frames' magnifications, frames resampled from keyframes against frames rendered
-// exactly, the keyframes folder across reruns and job ranges, the refusals, and a real video.
+// exactly, the keyframes folder across reruns and job ranges, the refusals, and encoder failures.
 #include <csignal>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -12,11 +11,6 @@
 #include "platform/process.h"
 #include "tests/test_support.h"
 #include "tests/tool_runner.h"
-
-#ifdef _WIN32
-#define popen _popen
-#define pclose _pclose
-#endif
 
 // Inside the period-3 minibrot, which fills the middle of the last frames.
 static const ViewParams kMinibrot = {-1.7548776662466927, 0, 256, 200,
@@ -207,32 +201,6 @@ TEST(Dive, EncoderFailures)
     EXPECT_EQ(0, std::system(("umount " + small).c_str()));
 }
 #endif
-
-// A one-second video has the frames and the size asked for, as ffprobe reads it.
-TEST(Dive, Video)
-{
-    char ffmpeg[kMaxPath], ffprobe[kMaxPath];
-    if (!findProgram("ffmpeg", ffmpeg, sizeof ffmpeg) || !findProgram("ffprobe", ffprobe, sizeof ffprobe)) {
-        GTEST_SKIP() << "no ffmpeg on PATH";
-    }
-    const std::string folder = freshFolder("dive-video"), view = folder + "view.vwp";
-    writeWholeFile(view, bytesOf(kMinibrot));
-    for (const char* name : {"d.mp4", "d.webm"}) {
-        ASSERT_EQ(0, runTool({view, "--dive", "1", "--fps", "12", "--size", "64x48", "--quiet", "-o", folder + name}))
-            << toolMessages;
-        std::string command;
-        const std::string file = folder + name;
-        for (const char* arg : {(const char*)ffprobe, "-v", "error", "-count_frames", "-show_entries",
-                                "stream=nb_read_frames,width,height", "-of", "csv=p=0", file.c_str()}) {
-            appendArgument(command, arg);
-        }
-        std::FILE* probe = popen(command.c_str(), "r");
-        char line[64] = "";
-        ASSERT_TRUE(probe && std::fgets(line, sizeof line, probe));
-        pclose(probe);
-        EXPECT_EQ(std::string("64,48,12\n"), line) << name;
-    }
-}
 
 // A frame from a 4x4 keyframe 1.5 keyframe pixels to a frame pixel: frame pixel 0 spans half
 // of keyframe pixels 0 and 1, frame pixel 1 a quarter of pixel 1, all of 2, a quarter of 3.

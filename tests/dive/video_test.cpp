@@ -1,36 +1,27 @@
-// Encoded dives as a player sees them: BT.709 colour tags, the index (moov box) before the
-// frames (mdat box) in .mp4, and the speed preset reaching the encoder.
-#include <cstdio>
+// Encoded dives as a player sees them: the size and frames asked for, BT.709 colour tags, the
+// index (moov box) before the frames (mdat box) in .mp4, and the speed preset reaching the encoder.
 #include <cstring>
 
 #include "platform/process.h"
 #include "tests/test_support.h"
 #include "tests/tool_runner.h"
 
-#ifdef _WIN32
-#define popen _popen
-#define pclose _pclose
-#endif
-
 namespace {
 
 const ViewParams kView = {-0.75, 0.1, 4, 100, {0x804000u, 0xC0FF80u, 0xFFFFFFu, 0u}, {0, 0, 0, 0}};
 
-// The first line ffprobe prints for the video stream's entries, or "" without ffprobe.
+// What ffprobe prints for the video stream's entries (frames counted), or "" without ffprobe.
 std::string probe(const std::string& file, const char* entries)
 {
     char ffprobe[kMaxPath];
+    std::string command, output;
     if (!findProgram("ffprobe", ffprobe, sizeof ffprobe)) return "";
-    std::string command;
-    for (const char* arg : {(const char*)ffprobe, "-v", "error", "-select_streams", "v:0", "-show_entries", entries,
-                            "-of", "csv=p=0", file.c_str()}) {
+    for (const char* arg : {(const char*)ffprobe, "-v", "error", "-count_frames", "-select_streams", "v:0",
+                            "-show_entries", entries, "-of", "csv=p=0", file.c_str()}) {
         appendArgument(command, arg);
     }
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char line[128] = "";
-    if (pipe && !std::fgets(line, sizeof line, pipe)) line[0] = '\0';
-    if (pipe) pclose(pipe);
-    return line;
+    EXPECT_TRUE(readOutputOf(command, output)) << command;
+    return output;
 }
 
 // The types of an ISO media file's top-level boxes, in order: each box begins with its size
@@ -78,9 +69,9 @@ TEST(Video, TagsIndexAndPreset)
         ASSERT_EQ(0, runTool(args)) << toolMessages;
         const std::string bytes = readWholeFile(file);
         EXPECT_NE(bytes.npos, bytes.find(video.settings)) << video.name;
-        const std::string tags = probe(file, "stream=color_space,color_transfer,color_primaries,color_range");
+        const std::string tags = probe(file, "stream=width,height,color_space,color_transfer,color_primaries,color_range,nb_read_frames");
         if (!tags.empty()) {
-            EXPECT_EQ("tv,bt709,bt709,bt709\n", tags) << video.name;
+            EXPECT_EQ("64,48,tv,bt709,bt709,bt709,4\n", tags) << video.name;
         }
     }
     const std::string boxes = topLevelBoxes(readWholeFile(folder + "d.mp4"));
