@@ -190,16 +190,19 @@ TEST(RenderTool, ViewTextApartFromOutput)
     EXPECT_TRUE(oneLineSaying("names the output")) << toolMessages;
 }
 
-// A deep view given on the command line and kept with --save-view renders again from its view text.
+// A deep view given on the command line and kept with --save-view, its colouring too, renders
+// again from its view text.
 TEST(RenderTool, SavedViewRendersAgain)
 {
     const std::string deepFolder = freshFolder("tool-deep"), y = "1." + std::string(60, '0') + "37";
     EXPECT_EQ(0, runTool({"-o", deepFolder + "a.png", "--size", "32x24", "--center-x", "1.3e-61", "--center-y", y,
                           "--magnification", "1e60", "--limit", "500", "--colors", "0x102030,0x405060,0x708090",
-                          "--save-view", deepFolder + "a.txt"}));
+                          "--smooth", "--palette-density", "2.5", "--palette-phase", "0.25", "--save-view", deepFolder + "a.txt"}));
     EXPECT_EQ(0, runTool({deepFolder + "a.txt", "-o", deepFolder + "b.png", "--size", "32x24"}));
     EXPECT_TRUE(readWholeFile(deepFolder + "a.png") == readWholeFile(deepFolder + "b.png"));
-    EXPECT_NE(readWholeFile(deepFolder + "a.txt").npos, readWholeFile(deepFolder + "a.txt").find("center-y = " + y + "\n"));
+    const std::string text = readWholeFile(deepFolder + "a.txt");
+    EXPECT_NE(text.npos, text.find("center-y = " + y + "\n"));
+    EXPECT_NE(text.npos, text.find("smooth = on\npalette-density = 2.5\npalette-phase = 0.25\n")) << text;
 }
 
 // A window program's view rendered deeper is centred on the file's exact doubles, not on their
