@@ -224,21 +224,3 @@ TEST(ContinuousColour, AntialiasedStills)
         }
     }
 }
-
-// A dive in continuous colour: its keyframes' manifest says how they are coloured, so that a
-// rerun without --smooth does not take them.
-TEST(ContinuousColour, Dive)
-{
-    const std::string folder = freshFolder("smooth-dive");
-    const std::vector<std::string> dive = {"--center-x", "-0.75", "--center-y", "0.1", "--magnification", "8", "--dive",
-                                           "0.5", "--fps", "4", "--size", "32x24", "--quiet", "-o", folder + "f-%d.png"};
-    // Keyframe jobs: a whole dive this short renders its frames exactly, without keyframes.
-    std::vector<std::string> plain = dive;
-    plain.insert(plain.end(), {"--keyframes", "0-1"});
-    std::vector<std::string> smooth = plain;
-    smooth.push_back("--smooth");
-    ASSERT_EQ(0, runTool(smooth)) << toolMessages;
-    EXPECT_NE(std::string::npos, readWholeFile(folder + "f-%d.png.keyframes/manifest.txt").find("smooth = on"));
-    EXPECT_EQ(1, runTool(plain));
-    EXPECT_TRUE(oneLineSaying("keyframes of another view")) << toolMessages;
-}

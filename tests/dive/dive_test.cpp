@@ -75,7 +75,7 @@ TEST(Dive, ResampledFramesAgainstExactFrames)
 }
 
 // A rerun takes the keyframes on disk instead of rendering them again, a job renders exactly
-// its range, and keyframes of another view are refused.
+// its range, and keyframes of another view or colouring are refused.
 TEST(Dive, KeyframesFolder)
 {
     const std::string folder = freshFolder("dive-keys"), view = folder + "view.vwp", out = folder + "d%d.png";
@@ -102,6 +102,10 @@ TEST(Dive, KeyframesFolder)
     EXPECT_EQ(10u, filesIn(keys).size());
     EXPECT_EQ(12u, filesIn(folder).size());
     EXPECT_EQ(marked, readWholeFile(keys + "key-00003.bmp"));
+    std::vector<std::string> smooth = dive;  // the manifest tells how keyframes are coloured
+    smooth.push_back("--smooth");
+    EXPECT_EQ(1, runTool(smooth));
+    EXPECT_TRUE(oneLineSaying("another view")) << toolMessages;
     writeWholeFile(view, bytesOf(testView(-1.75, 0, 256, 200)));
     EXPECT_EQ(1, runTool(dive));
     EXPECT_TRUE(oneLineSaying("another view")) << toolMessages;
