@@ -20,7 +20,7 @@
 #include "files/picture_files.h"
 #include "files/png_memory.h"
 #include "files/refusal.h"
-#include "platform/disk_space.h"
+#include "platform/free_space.h"
 #include "platform/memory.h"
 #include "platform/system.h"
 
@@ -450,12 +450,12 @@ DiveResult checkDiskAndTell(Dive& dive)
     }
     const std::uint64_t each = keyframeFileBytes(2 * request.width, 2 * request.height);
     const std::uint64_t need = each * std::uint64_t(missing);
-    std::uint64_t free = 0;
     const std::string folder = outputFolder(request.outputPath);
-    if (need > 0 && !freeDiskSpace(folder.c_str(), &free) && free < need) {
+    const std::int64_t free = freeBytesAt(folder.c_str());  // -1: the system cannot tell
+    if (need > 0 && free >= 0 && std::uint64_t(free) < need) {
         return fail(dive, "the keyframes need %s (%ld x %s) and '%s' has %s free: free some space, or make a smaller "
                     "or shorter dive", formatBytes(need).c_str(), long(missing), formatBytes(each).c_str(),
-                    folder.c_str(), formatBytes(free).c_str());
+                    folder.c_str(), formatBytes(std::uint64_t(free)).c_str());
     }
     std::snprintf(text, sizeof text, "keyframes: %ld x %s = %s in '%s/' (%ld there already); %s",
                   long(missing), formatBytes(each).c_str(), formatBytes(need).c_str(), dive.folder.path,
