@@ -10,6 +10,7 @@
 #include "platform/own_files.h"
 #include "platform/process.h"
 #include "platform/system.h"
+#include "platform/temp_leftovers.h"
 
 namespace {
 
@@ -226,12 +227,16 @@ int writeKeyframe(const KeyframeFolder& folder, std::int32_t keyframe, const Fra
     const std::uint32_t pixelBytes = std::uint32_t(frame.width) * kBytesPerPixel;
     std::uint64_t sum = kChecksumStart;
     for (std::int32_t r = 0; r < frame.height; ++r) addToChecksum(sum, frame.bits + std::size_t(r) * pixelBytes, pixelBytes);
-    // Jobs writing the same keyframe at once each take a name of their own.
+    // Jobs writing the same keyframe at once each take a name of their own: first the one of
+    // this host and process, whose leftovers after kill -9 a rerun removes, else one of the moment.
     const auto ticks = std::uint32_t(std::chrono::steady_clock::now().time_since_epoch().count());
+    const int folderLength = int(std::strlen(folder.path)) + 1;
     FileRef file = 0;
     ErrorCode error = 0;
     for (std::uint32_t i = 0; i < 100; ++i) {
-        std::snprintf(temp, sizeof temp, "%s.%08lx.tmp", path, static_cast<unsigned long>(ticks * 2654435761u + i));
+        if (i > 0 || !prepareOwnTemp(path, folderLength, temp)) {
+            std::snprintf(temp, sizeof temp, "%s.%08lx.tmp", path, static_cast<unsigned long>(ticks * 2654435761u + i));
+        }
         if (!nameTaken(error = createOwnFile(temp, &file))) break;
     }
     if (error) {

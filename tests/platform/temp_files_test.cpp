@@ -9,6 +9,7 @@
 #endif
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/temp_name.h"
 #include "tests/test_support.h"
@@ -37,7 +38,8 @@ std::string otherProcess()
 #endif
 
 // The first save into a folder removes the temporary files there of this host's processes that
-// have ended, and its own name's (from an earlier life of its id); it leaves the others.
+// have ended, and its own name's (from an earlier life of its id); it leaves the others. So do
+// keyframes.
 TEST(TempFiles, ASaveRemovesItsOwnLeftovers)
 {
     char name[256] = "";
@@ -74,4 +76,11 @@ TEST(TempFiles, ASaveRemovesItsOwnLeftovers)
         EXPECT_EQ(f.kept, std::count(left.begin(), left.end(), f.name) == 1) << f.name;
     }
     EXPECT_EQ(1, std::count(left.begin(), left.end(), "p.bmp"));
+    // A rerun of a dive's keyframe job does the same in the keyframes' folder.
+    const std::string keys = folder + "d%d.png.keyframes/", leftover = "key-00000.bmp.tav." + std::string(host) + ".999999999.tmp";
+    std::filesystem::create_directory(keys);
+    writeWholeFile(keys + leftover, "partial");
+    ASSERT_EQ(0, runTool({"--magnification", "256", "--dive", "1", "--size", "8x6", "--quiet", "--keyframes", "0-1", "-o",
+                          folder + "d%d.png"})) << toolMessages;
+    EXPECT_EQ((std::vector<std::string>{"key-00000.bmp", "key-00001.bmp", "manifest.txt"}), filesIn(keys));
 }
