@@ -8,12 +8,10 @@
 #include "files/file_names.h"
 #include "files/refusal.h"
 #include "files/view_fields.h"
+#include "files/view_text_file.h"
 #include "platform/system.h"
 
 namespace {
-
-// A location file of a deep place holds its centre in a few kilobytes; ours may be longer.
-constexpr std::uint32_t kMaxLocationFileSize = 1 << 20;
 
 enum LocationKey { kRe, kIm, kZoom, kIterations, kKeyCount };
 const char* const kKeyNames[kKeyCount] = {"Re", "Im", "Zoom", "Iterations"};
@@ -69,23 +67,6 @@ int setKey(DeepView& view, int key, const std::string& value, std::int32_t width
     return refuse(error, "bad %s %s", kKeyNames[key], quote == reason.npos ? reason.c_str() : reason.c_str() + quote);
 }
 
-int readBytes(const char* path, std::string& bytes, std::string& message)
-{
-    FailureNote note = {"read", path, ""};
-    FileRef file = 0;
-    ErrorCode error = platform.openForReading(path, &file);
-    if (!error) {
-        bytes.resize(kMaxLocationFileSize + 1);
-        std::uint32_t done = 0;
-        error = platform.readFile(file, &bytes[0], kMaxLocationFileSize + 1, &done);
-        bytes.resize(done);
-        platform.closeFile(file);
-    }
-    if (error) platform.reportError(ownerOf(note), error);
-    message = note.text;
-    return !error;
-}
-
 }  // namespace
 
 int isLocationFileName(const char* path)
@@ -136,9 +117,9 @@ std::string locationText(const DeepView& view, std::int32_t width, std::int32_t 
 int readLocationFile(const char* path, std::int32_t width, std::int32_t height, DeepView& view, std::string& error)
 {
     std::string bytes;
-    if (!readBytes(path, bytes, error)) return 0;
+    if (!readViewFileBytes(path, bytes, error)) return 0;
     std::string reason = "is too large for a location file";
-    if (bytes.size() <= kMaxLocationFileSize &&
+    if (bytes.size() <= kMaxViewFileSize &&
         parseLocationText(bytes.data(), bytes.size(), width, height, view, reason)) {
         return 1;
     }

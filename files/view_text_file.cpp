@@ -13,7 +13,6 @@
 namespace {
 
 // Larger files are no views: a view text of the deepest view is some 20 kB.
-constexpr std::uint32_t kMaxViewFileSize = 1 << 20;
 
 // The byte order mark that some editors put at the start of a UTF-8 text.
 constexpr char kBom[] = "\xEF\xBB\xBF";
@@ -119,7 +118,9 @@ const char* lineEnd(const char* line, const char* end)
     return line;
 }
 
-int readBytes(const char* path, std::string& bytes, std::string& message)
+}  // namespace
+
+int readViewFileBytes(const char* path, std::string& bytes, std::string& message)
 {
     FailureNote note = {"read", path, ""};
     FileRef file = 0;
@@ -135,8 +136,6 @@ int readBytes(const char* path, std::string& bytes, std::string& message)
     message = note.text;
     return !error;
 }
-
-}  // namespace
 
 std::string viewText(const DeepView& view)
 {
@@ -175,7 +174,7 @@ int parseViewText(const char* text, std::size_t size, DeepView& view, std::strin
 int readViewFile(const char* path, DeepView& view, std::string& error)
 {
     std::string bytes;
-    if (!readBytes(path, bytes, error)) return 0;
+    if (!readViewFileBytes(path, bytes, error)) return 0;
     const std::string shown = shownText(path, kMaxPath);
     if (bytes.size() > kMaxViewFileSize) return refuse(error, "'%s' is too large for a view file", shown.c_str());
     if (bytes.empty()) return refuse(error, "'%s' is empty: a view file sets at least one field", shown.c_str());

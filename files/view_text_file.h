@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "deep/deep_view.h"
@@ -23,6 +24,13 @@ int parseViewText(const char* text, std::size_t size, DeepView& view, std::strin
 // mark or is named .txt; otherwise a view text, refused line by line where it is not one. An
 // empty file is refused. 1 on success; 0 with a one-line message.
 int readViewFile(const char* path, DeepView& view, std::string& message);
+
+// View files and location files larger than this are refused: no view needs as much.
+constexpr std::uint32_t kMaxViewFileSize = 1 << 20;
+
+// Reads at most kMaxViewFileSize + 1 bytes of path (one more tells a file too large); 1 on
+// success, 0 with the system's one-line message.
+int readViewFileBytes(const char* path, std::string& bytes, std::string& message);
 
 // Writes the view text of view to path by the safe save; 1 on success, 0 with a message.
 int writeViewTextFile(const char* path, const DeepView& view, std::string& message);
