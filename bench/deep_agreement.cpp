@@ -289,7 +289,7 @@ void blaAgreement(const BlaSettings* given)
         for (int v = 0; v < (given ? 2 : 6); ++v) {
             BlaSettings settings = v == 1 && given ? *given : variants[v];
             // Rendered as tavelin-render would: the lanes below the limit of the merged steps.
-            if (v == 1 && settings.choice == kBlaByLimit) settings.choice = kBlaAlways;
+            if (v == 1 && settings.choice == kBlaByCost) settings.choice = kBlaAlways;
             setBlaSettings(settings);
             const double start = processSeconds();
             const std::vector<int> entries = renderedEntries(deep);

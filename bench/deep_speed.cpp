@@ -23,6 +23,8 @@
 #include "files/view_fields.h"
 #include "deep/perturbation_render.h"
 #include "deep/picture_render.h"
+#include "dive/dive_plan.h"
+#include "dive/dive_renderer.h"
 
 namespace {
 
@@ -160,6 +162,103 @@ void widePerStep(int count, char** depths)
     }
 }
 
+// Where the merged steps pay: for views whose pixels escape sooner or later (c = i and the dive's
+// centre at several depths, the deep places and their surroundings further out), the sampled
+// mean steps that choose the path against both paths' processor time on one thread.
+void choiceTable(std::int32_t width, std::int32_t height)
+{
+    struct Row { const char* name; const char* x; const char* y; const char* magnification; std::int32_t limit; };
+    const char* diveY = "1.0000000000000000000000000000000000000000000000000037";
+    std::vector<Row> rows = {{"c = i", "0", "1", "1e20", 20000},           {"c = i", "0", "1", "1e100", 100000},
+                             {"dive", "1.3e-51", diveY, "1e12", 20000},    {"dive", "1.3e-51", diveY, "1e30", 20000},
+                             {"dive", "1.3e-51", diveY, "1e50", 20000}};
+    for (const DeepPlace& place : kDeepPlaces) {
+        const double m = std::atof(place.magnification);
+        for (const double out : {1e6, 1e3, 30.0, 1.0}) {
+            static char texts[64][32];
+            char* text = texts[rows.size() % 64];
+            std::snprintf(text, 32, "%.3g", m / out);
+            for (const std::int32_t limit : {2000, 10000, 100000}) rows.push_back({place.name, place.centerX, place.centerY, text, limit});
+        }
+    }
+    std::vector<std::uint8_t> pixels(std::size_t(width) * height * 3);
+    const FrameBuffer frame = {width, height, pixels.data()};
+    std::printf("%ldx%ld, one thread, processor time\n\n| view | magnification | limit | sampled mean steps | chosen "
+                "| lanes | merged steps | lanes / merged |\n|---|---:|---:|---:|---|---:|---:|---:|\n", long(width), long(height));
+    for (const Row& row : rows) {
+        DeepView view = deepViewOf(kInitialViewParams);
+        std::string error;
+        setDeepField(view, kCenterX, row.x, error);
+        setDeepField(view, kCenterY, row.y, error);
+        setDeepField(view, kMagnificationField, row.magnification, error);
+        view.maxIterations = row.limit;
+        ReferenceOrbit orbit;
+        const std::atomic<int> never{0};
+        computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr);
+        const double start = processSeconds();
+        const double mean = sampledMeanSteps(view, orbit, width, height);
+        const double sample = processSeconds() - start;
+        const int merged = mergedStepsPay(view, orbit, width, height);
+        const double lanes = timedRender(view, orbit, frame, kBlaNever, kBlaSettings);
+        const double table = timedRender(view, orbit, frame, kBlaAlways, kBlaSettings);
+        std::printf("| %s | %s | %ld | %.0f | %.3f s | %s | %.3f s | %.3f s | %.2f |\n", row.name, row.magnification,
+                    long(row.limit), mean, sample, merged ? "merged" : "lanes", lanes, table, lanes / table);
+        std::fflush(stdout);
+    }
+    setBlaSettings(kBlaSettings);
+}
+
+// The 1e50 dive of bench/README.md frame by frame on one thread, processor time: the frames the
+// double kernels render, and the perturbation frames with the renderer's choice, the lanes and
+// the merged steps; every `every`-th frame of `frames`, times summed per 10 powers of ten.
+void diveFrames(std::int32_t width, std::int32_t height, std::int32_t frames, std::int32_t every)
+{
+    DeepView view = deepViewOf(kInitialViewParams);
+    std::string error;
+    setDeepField(view, kCenterX, "1.3e-51", error);
+    setDeepField(view, kCenterY, "1.0000000000000000000000000000000000000000000000000037", error);
+    setDeepField(view, kMagnificationField, "1e50", error);
+    view.maxIterations = 20000;
+    const std::atomic<int> never{0};
+    DiveRenderer renderer;
+    double start = processSeconds();
+    prepareDiveRenderer(renderer, view, diveViewLog2(view), 1, never, kNoObserver);
+    std::printf("%ldx%ld, frames %ld, every %ld-th, one thread: reference orbit %.2f s (%ld values)\n\n"
+                "| magnifications | frames | doubles | chosen | lanes | merged steps |\n|---|---:|---:|---:|---:|---:|\n",
+                long(width), long(height), long(frames), long(every), processSeconds() - start,
+                long(renderer.orbit.length));
+    std::vector<std::uint8_t> pixels(std::size_t(width) * height * 3);
+    const FrameBuffer frame = {width, height, pixels.data()};
+    const DivePlan plan = planDive(0, diveViewLog2(view), frames);
+    const BlaChoice choices[3] = {kBlaByCost, kBlaNever, kBlaAlways};
+    double sum[4] = {0, 0, 0, 0}, total[4] = {0, 0, 0, 0};
+    int counted = 0, decade = 0;
+    for (std::int32_t f = 0; f < frames; f += every) {
+        const double log2m = frameLog2(plan, f);
+        const int doubles = rendersWithDoubles(withMagnificationLog2(view, log2m), width, height);
+        for (int c = 0; c < (doubles ? 1 : 3); ++c) {
+            BlaSettings settings = kBlaSettings;
+            settings.choice = choices[c];
+            setBlaSettings(settings);
+            start = processSeconds();
+            renderDivePicture(renderer, log2m, frame, never, kNoObserver);
+            sum[doubles ? 0 : c + 1] += processSeconds() - start;
+        }
+        ++counted;
+        const int next = int((f + every < frames ? frameLog2(plan, f + every) : 1e9) / std::log2(10.0) / 10);
+        if (next == decade) continue;
+        std::printf("| 1e%d to 1e%d | %d | %.2f s | %.2f s | %.2f s | %.2f s |\n", decade * 10, decade * 10 + 10,
+                    counted, sum[0], sum[1], sum[2], sum[3]);
+        std::fflush(stdout);
+        for (int i = 0; i < 4; ++i) total[i] += sum[i], sum[i] = 0;
+        counted = 0;
+        decade = next;
+    }
+    std::printf("| all, times %ld | | %.1f s | %.1f s | %.1f s | %.1f s |\n", long(every), total[0] * every,
+                total[1] * every, total[2] * every, total[3] * every);
+    setBlaSettings(kBlaSettings);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -170,6 +269,17 @@ int main(int argc, char** argv)
         BlaSettings settings = kBlaSettings;
         if (argc > 6) settings = {kBlaAlways, std::ldexp(1.0, -std::atoi(argv[4])), std::atof(argv[5]), std::atoi(argv[6])};
         mergedStepsTable(argc > 3 ? std::atoi(argv[2]) : 160, argc > 3 ? std::atoi(argv[3]) : 120, settings);
+        return 0;
+    }
+    // deep_speed choice [WIDTH HEIGHT]: the sampled mean steps against both paths' times.
+    if (argc > 1 && !std::strcmp(argv[1], "choice")) {
+        choiceTable(argc > 3 ? std::atoi(argv[2]) : 320, argc > 3 ? std::atoi(argv[3]) : 180);
+        return 0;
+    }
+    // deep_speed dive [WIDTH HEIGHT FRAMES EVERY]: the 1e50 dive's frames, path by path.
+    if (argc > 1 && !std::strcmp(argv[1], "dive")) {
+        diveFrames(argc > 5 ? std::atoi(argv[2]) : 320, argc > 5 ? std::atoi(argv[3]) : 180,
+                   argc > 5 ? std::atoi(argv[4]) : 600, argc > 5 ? std::atoi(argv[5]) : 10);
         return 0;
     }
     if (argc > 1 && !std::strcmp(argv[1], "wide")) {
