@@ -183,8 +183,9 @@ void choiceTable(std::int32_t width, std::int32_t height)
     }
     std::vector<std::uint8_t> pixels(std::size_t(width) * height * 3);
     const FrameBuffer frame = {width, height, pixels.data()};
-    std::printf("%ldx%ld, one thread, processor time\n\n| view | magnification | limit | sampled mean steps | chosen "
-                "| lanes | merged steps | lanes / merged |\n|---|---:|---:|---:|---|---:|---:|---:|\n", long(width), long(height));
+    std::printf("%ldx%ld, one thread, processor time\n\n| view | magnification | limit | sampled mean steps | sample | "
+                "chosen | lanes | merged steps | lanes / merged |\n|---|---:|---:|---:|---:|---|---:|---:|---:|\n",
+                long(width), long(height));
     for (const Row& row : rows) {
         DeepView view = deepViewOf(kInitialViewParams);
         std::string error;
