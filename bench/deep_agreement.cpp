@@ -288,7 +288,7 @@ void blaAgreement(const BlaSettings* given)
         const std::vector<std::int32_t> truth = bruteForce(deep, bench, bits);
         for (int v = 0; v < (given ? 2 : 6); ++v) {
             BlaSettings settings = v == 1 && given ? *given : variants[v];
-            // Rendered as tavelin-render would: the lanes below the limit of the merged steps.
+            // The merged steps, whichever path tavelin-render would choose for the view.
             if (v == 1 && settings.choice == kBlaByCost) settings.choice = kBlaAlways;
             setBlaSettings(settings);
             const double start = processSeconds();

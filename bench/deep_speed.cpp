@@ -225,11 +225,17 @@ void diveFrames(std::int32_t width, std::int32_t height, std::int32_t frames, st
     double start = processSeconds();
     prepareDiveRenderer(renderer, view, diveViewLog2(view), 1, never, kNoObserver);
     std::printf("%ldx%ld, frames %ld, every %ld-th, one thread: reference orbit %.2f s (%ld values)\n\n"
-                "| magnifications | frames | doubles | chosen | lanes | merged steps |\n|---|---:|---:|---:|---:|---:|\n",
+                "| magnifications | frames | doubles | chosen | lanes | merged steps | pixels that differ |\n"
+                "|---|---:|---:|---:|---:|---:|---:|\n",
                 long(width), long(height), long(frames), long(every), processSeconds() - start,
                 long(renderer.orbit.length));
-    std::vector<std::uint8_t> pixels(std::size_t(width) * height * 3);
-    const FrameBuffer frame = {width, height, pixels.data()};
+    std::vector<std::uint8_t> pixels[3];
+    FrameBuffer frames3[3];
+    for (int c = 0; c < 3; ++c) {
+        pixels[c].resize(std::size_t(width) * height * 3);
+        frames3[c] = {width, height, pixels[c].data()};
+    }
+    long differ = 0;  // pixels whose colours differ between the lanes and the merged steps
     const DivePlan plan = planDive(0, diveViewLog2(view), frames);
     const BlaChoice choices[3] = {kBlaByCost, kBlaNever, kBlaAlways};
     double sum[4] = {0, 0, 0, 0}, total[4] = {0, 0, 0, 0};
@@ -242,17 +248,19 @@ void diveFrames(std::int32_t width, std::int32_t height, std::int32_t frames, st
             settings.choice = choices[c];
             setBlaSettings(settings);
             start = processSeconds();
-            renderDivePicture(renderer, log2m, frame, never, kNoObserver);
+            renderDivePicture(renderer, log2m, frames3[c], never, kNoObserver);
             sum[doubles ? 0 : c + 1] += processSeconds() - start;
         }
+        for (std::size_t i = 0; !doubles && i < pixels[1].size(); i += 3) differ += std::memcmp(&pixels[1][i], &pixels[2][i], 3) != 0;
         ++counted;
         const int next = int((f + every < frames ? frameLog2(plan, f + every) : 1e9) / std::log2(10.0) / 10);
         if (next == decade) continue;
-        std::printf("| 1e%d to 1e%d | %d | %.2f s | %.2f s | %.2f s | %.2f s |\n", decade * 10, decade * 10 + 10,
-                    counted, sum[0], sum[1], sum[2], sum[3]);
+        std::printf("| 1e%d to 1e%d | %d | %.2f s | %.2f s | %.2f s | %.2f s | %ld |\n", decade * 10, decade * 10 + 10,
+                    counted, sum[0], sum[1], sum[2], sum[3], differ);
         std::fflush(stdout);
         for (int i = 0; i < 4; ++i) total[i] += sum[i], sum[i] = 0;
         counted = 0;
+        differ = 0;
         decade = next;
     }
     std::printf("| all, times %ld | | %.1f s | %.1f s | %.1f s | %.1f s |\n", long(every), total[0] * every,
