@@ -20,7 +20,7 @@ constexpr double kBlaTolerance = 0x1p-32;
 // kCostSampleSide x kCostSampleSide pixels, each counted to kCostSampleCap steps at most.
 constexpr std::int32_t kBlaFromMeanSteps = 1000;
 constexpr std::int32_t kCostSampleSide = 16;
-constexpr std::int32_t kCostSampleCap = 4 * kBlaFromMeanSteps;
+constexpr std::int32_t kCostSampleCap = 2 * kBlaFromMeanSteps;
 
 // Within this of the escape circle (|Z|^2 - 4) the doubles of |Z + z|^2 can no longer decide
 // escape: the lanes' test is not taken where the reference comes this close.
