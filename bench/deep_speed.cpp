@@ -209,16 +209,17 @@ void choiceTable(std::int32_t width, std::int32_t height)
     setBlaSettings(kBlaSettings);
 }
 
-// The 1e50 dive of bench/README.md frame by frame on one thread, processor time: the frames the
-// double kernels render, and the perturbation frames with the renderer's choice, the lanes and
-// the merged steps; every `every`-th frame of `frames`, times summed per 10 powers of ten.
-void diveFrames(std::int32_t width, std::int32_t height, std::int32_t frames, std::int32_t every)
+// A dive to `to` (the 1e50 dive of bench/README.md, or a deep place) frame by frame on one
+// thread, processor time: the frames the double kernels render, and the perturbation frames
+// with the renderer's choice, the lanes and the merged steps; every `every`-th frame of
+// `frames`, times summed per 10 powers of ten.
+void diveFrames(std::int32_t width, std::int32_t height, std::int32_t frames, std::int32_t every, const DeepPlace& to)
 {
     DeepView view = deepViewOf(kInitialViewParams);
     std::string error;
-    setDeepField(view, kCenterX, "1.3e-51", error);
-    setDeepField(view, kCenterY, "1.0000000000000000000000000000000000000000000000000037", error);
-    setDeepField(view, kMagnificationField, "1e50", error);
+    setDeepField(view, kCenterX, to.centerX, error);
+    setDeepField(view, kCenterY, to.centerY, error);
+    setDeepField(view, kMagnificationField, to.magnification, error);
     view.maxIterations = 20000;
     const std::atomic<int> never{0};
     DiveRenderer renderer;
@@ -285,10 +286,14 @@ int main(int argc, char** argv)
         choiceTable(argc > 3 ? std::atoi(argv[2]) : 320, argc > 3 ? std::atoi(argv[3]) : 180);
         return 0;
     }
-    // deep_speed dive [WIDTH HEIGHT FRAMES EVERY]: the 1e50 dive's frames, path by path.
+    // deep_speed dive [WIDTH HEIGHT FRAMES EVERY [PLACE]]: the 1e50 dive's frames (or a dive to
+    // deep place 0, 1 or 2), path by path.
     if (argc > 1 && !std::strcmp(argv[1], "dive")) {
+        const DeepPlace dive50 = {"1e50 dive", "1.3e-51", "1.0000000000000000000000000000000000000000000000000037", "1e50"};
+        const int place = argc > 6 ? std::atoi(argv[6]) : -1;
         diveFrames(argc > 5 ? std::atoi(argv[2]) : 320, argc > 5 ? std::atoi(argv[3]) : 180,
-                   argc > 5 ? std::atoi(argv[4]) : 600, argc > 5 ? std::atoi(argv[5]) : 10);
+                   argc > 5 ? std::atoi(argv[4]) : 600, argc > 5 ? std::atoi(argv[5]) : 10,
+                   place >= 0 && place < 3 ? kDeepPlaces[place] : dive50);
         return 0;
     }
     if (argc > 1 && !std::strcmp(argv[1], "wide")) {
