@@ -288,8 +288,8 @@ void blaAgreement(const BlaSettings* given)
         const std::vector<std::int32_t> truth = bruteForce(deep, bench, bits);
         for (int v = 0; v < (given ? 2 : 6); ++v) {
             BlaSettings settings = v == 1 && given ? *given : variants[v];
-            // Rendered as tavelin-render would: the lanes below the limit of the merged steps.
-            if (v == 1 && settings.choice == kBlaByLimit) settings.choice = kBlaAlways;
+            // The merged steps, whichever path tavelin-render would choose for the view.
+            if (v == 1 && settings.choice == kBlaByCost) settings.choice = kBlaAlways;
             setBlaSettings(settings);
             const double start = processSeconds();
             const std::vector<int> entries = renderedEntries(deep);

@@ -23,6 +23,8 @@
 #include "files/view_fields.h"
 #include "deep/perturbation_render.h"
 #include "deep/picture_render.h"
+#include "dive/dive_plan.h"
+#include "dive/dive_renderer.h"
 
 namespace {
 
@@ -160,6 +162,113 @@ void widePerStep(int count, char** depths)
     }
 }
 
+// Where the merged steps pay: for views whose pixels escape sooner or later (c = i and the dive's
+// centre at several depths, the deep places and their surroundings further out), the sampled
+// mean steps that choose the path against both paths' processor time on one thread.
+void choiceTable(std::int32_t width, std::int32_t height)
+{
+    struct Row { const char* name; const char* x; const char* y; const char* magnification; std::int32_t limit; };
+    const char* diveY = "1.0000000000000000000000000000000000000000000000000037";
+    std::vector<Row> rows = {{"c = i", "0", "1", "1e20", 20000},           {"c = i", "0", "1", "1e100", 100000},
+                             {"dive", "1.3e-51", diveY, "1e12", 20000},    {"dive", "1.3e-51", diveY, "1e30", 20000},
+                             {"dive", "1.3e-51", diveY, "1e50", 20000}};
+    for (const DeepPlace& place : kDeepPlaces) {
+        const double m = std::atof(place.magnification);
+        for (const double out : {1e6, 1e3, 30.0, 1.0}) {
+            static char texts[64][32];
+            char* text = texts[rows.size() % 64];
+            std::snprintf(text, 32, "%.3g", m / out);
+            for (const std::int32_t limit : {2000, 10000, 100000}) rows.push_back({place.name, place.centerX, place.centerY, text, limit});
+        }
+    }
+    std::vector<std::uint8_t> pixels(std::size_t(width) * height * 3);
+    const FrameBuffer frame = {width, height, pixels.data()};
+    std::printf("%ldx%ld, one thread, processor time\n\n| view | magnification | limit | sampled mean steps | sample | "
+                "chosen | lanes | merged steps | lanes / merged |\n|---|---:|---:|---:|---:|---|---:|---:|---:|\n",
+                long(width), long(height));
+    for (const Row& row : rows) {
+        DeepView view = deepViewOf(kInitialViewParams);
+        std::string error;
+        setDeepField(view, kCenterX, row.x, error);
+        setDeepField(view, kCenterY, row.y, error);
+        setDeepField(view, kMagnificationField, row.magnification, error);
+        view.maxIterations = row.limit;
+        ReferenceOrbit orbit;
+        const std::atomic<int> never{0};
+        computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr);
+        const double start = processSeconds();
+        const double mean = sampledMeanSteps(view, orbit, width, height);
+        const double sample = processSeconds() - start;
+        const int merged = mergedStepsPay(view, orbit, width, height);
+        const double lanes = timedRender(view, orbit, frame, kBlaNever, kBlaSettings);
+        const double table = timedRender(view, orbit, frame, kBlaAlways, kBlaSettings);
+        std::printf("| %s | %s | %ld | %.0f | %.3f s | %s | %.3f s | %.3f s | %.2f |\n", row.name, row.magnification,
+                    long(row.limit), mean, sample, merged ? "merged" : "lanes", lanes, table, lanes / table);
+        std::fflush(stdout);
+    }
+    setBlaSettings(kBlaSettings);
+}
+
+// A dive to `to` (the 1e50 dive of bench/README.md, or a deep place) frame by frame on one
+// thread, processor time: the frames the double kernels render, and the perturbation frames
+// with the renderer's choice, the lanes and the merged steps; every `every`-th frame of
+// `frames`, times summed per 10 powers of ten.
+void diveFrames(std::int32_t width, std::int32_t height, std::int32_t frames, std::int32_t every, const DeepPlace& to)
+{
+    DeepView view = deepViewOf(kInitialViewParams);
+    std::string error;
+    setDeepField(view, kCenterX, to.centerX, error);
+    setDeepField(view, kCenterY, to.centerY, error);
+    setDeepField(view, kMagnificationField, to.magnification, error);
+    view.maxIterations = 20000;
+    const std::atomic<int> never{0};
+    DiveRenderer renderer;
+    double start = processSeconds();
+    prepareDiveRenderer(renderer, view, diveViewLog2(view), 1, never, kNoObserver);
+    std::printf("%ldx%ld, frames %ld, every %ld-th, one thread: reference orbit %.2f s (%ld values)\n\n"
+                "| magnifications | frames | doubles | chosen | lanes | merged steps | pixels that differ |\n"
+                "|---|---:|---:|---:|---:|---:|---:|\n",
+                long(width), long(height), long(frames), long(every), processSeconds() - start,
+                long(renderer.orbit.length));
+    std::vector<std::uint8_t> pixels[3];
+    FrameBuffer frames3[3];
+    for (int c = 0; c < 3; ++c) {
+        pixels[c].resize(std::size_t(width) * height * 3);
+        frames3[c] = {width, height, pixels[c].data()};
+    }
+    long differ = 0;  // pixels whose colours differ between the lanes and the merged steps
+    const DivePlan plan = planDive(0, diveViewLog2(view), frames);
+    const BlaChoice choices[3] = {kBlaByCost, kBlaNever, kBlaAlways};
+    double sum[4] = {0, 0, 0, 0}, total[4] = {0, 0, 0, 0};
+    int counted = 0, decade = 0;
+    for (std::int32_t f = 0; f < frames; f += every) {
+        const double log2m = frameLog2(plan, f);
+        const int doubles = rendersWithDoubles(withMagnificationLog2(view, log2m), width, height);
+        for (int c = 0; c < (doubles ? 1 : 3); ++c) {
+            BlaSettings settings = kBlaSettings;
+            settings.choice = choices[c];
+            setBlaSettings(settings);
+            start = processSeconds();
+            renderDivePicture(renderer, log2m, frames3[c], never, kNoObserver);
+            sum[doubles ? 0 : c + 1] += processSeconds() - start;
+        }
+        for (std::size_t i = 0; !doubles && i < pixels[1].size(); i += 3) differ += std::memcmp(&pixels[1][i], &pixels[2][i], 3) != 0;
+        ++counted;
+        const int next = int((f + every < frames ? frameLog2(plan, f + every) : 1e9) / std::log2(10.0) / 10);
+        if (next == decade) continue;
+        std::printf("| 1e%d to 1e%d | %d | %.2f s | %.2f s | %.2f s | %.2f s | %ld |\n", decade * 10, decade * 10 + 10,
+                    counted, sum[0], sum[1], sum[2], sum[3], differ);
+        std::fflush(stdout);
+        for (int i = 0; i < 4; ++i) total[i] += sum[i], sum[i] = 0;
+        counted = 0;
+        differ = 0;
+        decade = next;
+    }
+    std::printf("| all, times %ld | | %.1f s | %.1f s | %.1f s | %.1f s |\n", long(every), total[0] * every,
+                total[1] * every, total[2] * every, total[3] * every);
+    setBlaSettings(kBlaSettings);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -170,6 +279,21 @@ int main(int argc, char** argv)
         BlaSettings settings = kBlaSettings;
         if (argc > 6) settings = {kBlaAlways, std::ldexp(1.0, -std::atoi(argv[4])), std::atof(argv[5]), std::atoi(argv[6])};
         mergedStepsTable(argc > 3 ? std::atoi(argv[2]) : 160, argc > 3 ? std::atoi(argv[3]) : 120, settings);
+        return 0;
+    }
+    // deep_speed choice [WIDTH HEIGHT]: the sampled mean steps against both paths' times.
+    if (argc > 1 && !std::strcmp(argv[1], "choice")) {
+        choiceTable(argc > 3 ? std::atoi(argv[2]) : 320, argc > 3 ? std::atoi(argv[3]) : 180);
+        return 0;
+    }
+    // deep_speed dive [WIDTH HEIGHT FRAMES EVERY [PLACE]]: the 1e50 dive's frames (or a dive to
+    // deep place 0, 1 or 2), path by path.
+    if (argc > 1 && !std::strcmp(argv[1], "dive")) {
+        const DeepPlace dive50 = {"1e50 dive", "1.3e-51", "1.0000000000000000000000000000000000000000000000000037", "1e50"};
+        const int place = argc > 6 ? std::atoi(argv[6]) : -1;
+        diveFrames(argc > 5 ? std::atoi(argv[2]) : 320, argc > 5 ? std::atoi(argv[3]) : 180,
+                   argc > 5 ? std::atoi(argv[4]) : 600, argc > 5 ? std::atoi(argv[5]) : 10,
+                   place >= 0 && place < 3 ? kDeepPlaces[place] : dive50);
         return 0;
     }
     if (argc > 1 && !std::strcmp(argv[1], "wide")) {

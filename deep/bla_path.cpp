@@ -42,6 +42,29 @@ std::int32_t returnPeriod(const ReferenceOrbit& orbit, std::int32_t lastIndex)
 
 }  // namespace
 
+double sampledMeanSteps(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height)
+{
+    DeepView capped = view;
+    capped.maxIterations = view.maxIterations < kCostSampleCap ? view.maxIterations : kCostSampleCap;
+    const std::int32_t across = width < kCostSampleSide ? width : kCostSampleSide;
+    const std::int32_t down = height < kCostSampleSide ? height : kCostSampleSide;
+    double steps = 0;
+    // Columns and rows in the middle of equal strips of the picture.
+    for (std::int32_t j = 0; j < down; ++j) {
+        for (std::int32_t i = 0; i < across; ++i) {
+            const std::int32_t x = std::int32_t((2 * std::int64_t(i) + 1) * width / (2 * across));
+            const std::int32_t r = std::int32_t((2 * std::int64_t(j) + 1) * height / (2 * down));
+            steps += perturbedCount(capped, orbit, width, height, x, r);
+        }
+    }
+    return across > 0 && down > 0 ? steps / (double(across) * down) : 0.0;
+}
+
+int mergedStepsPay(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height)
+{
+    return view.maxIterations >= kBlaFromMeanSteps && sampledMeanSteps(view, orbit, width, height) >= kBlaFromMeanSteps;
+}
+
 void setBlaSettings(const BlaSettings& settings)
 {
     gSettings = settings;
@@ -58,7 +81,7 @@ int prepareBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32
     if (!orbit.excess || gSettings.choice == kBlaNever) return 0;
     const std::int32_t lastIndex = orbit.length < view.maxIterations + 1 ? orbit.length - 1 : view.maxIterations;
     const int onCircle = touchesEscapeCircle(orbit, lastIndex);
-    if (!onCircle && gSettings.choice == kBlaByLimit && view.maxIterations < kBlaFromLimit) return 0;
+    if (!onCircle && gSettings.choice == kBlaByCost && !mergedStepsPay(view, orbit, width, height)) return 0;
     pixel.checkPeriod = returnPeriod(orbit, lastIndex);
     const double step = std::fabs(double(pixelStep(view, width)));
     const double largestOffset = std::hypot(double(width / 2), double(height / 2)) * step;

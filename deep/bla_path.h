@@ -14,9 +14,13 @@
 // brute force in bench/deep_agreement.cpp (see bench/README.md).
 constexpr double kBlaTolerance = 0x1p-32;
 
-// From this limit on the merged steps pay for their table and the pixel-by-pixel loop
-// (measured in bench/deep_speed.cpp).
-constexpr std::int32_t kBlaFromLimit = 10000;
+// The merged steps pay for their table and the pixel-by-pixel loop where a picture's pixels
+// take this many steps on average (measured in bench/deep_speed.cpp choice); the lanes, sixteen
+// pixels a step, are faster where pixels escape sooner. The average is taken over a grid of
+// kCostSampleSide x kCostSampleSide pixels, each counted to kCostSampleCap steps at most.
+constexpr std::int32_t kBlaFromMeanSteps = 1000;
+constexpr std::int32_t kCostSampleSide = 16;
+constexpr std::int32_t kCostSampleCap = 2 * kBlaFromMeanSteps;
 
 // Within this of the escape circle (|Z|^2 - 4) the doubles of |Z + z|^2 can no longer decide
 // escape: the lanes' test is not taken where the reference comes this close.
@@ -27,7 +31,7 @@ constexpr double kEscapeCircleMargin = 0x1p-30;
 constexpr double kBlaRebaseRatio = 1.0;
 constexpr int kBlaInteriorCheck = 1;
 
-enum BlaChoice { kBlaByLimit = 0, kBlaNever = 1, kBlaAlways = 2 };
+enum BlaChoice { kBlaByCost = 0, kBlaNever = 1, kBlaAlways = 2 };
 
 struct BlaSettings {
     BlaChoice choice;
@@ -36,11 +40,20 @@ struct BlaSettings {
     int interiorCheck;
 };
 
-constexpr BlaSettings kBlaSettings = {kBlaByLimit, kBlaTolerance, kBlaRebaseRatio, kBlaInteriorCheck};
+constexpr BlaSettings kBlaSettings = {kBlaByCost, kBlaTolerance, kBlaRebaseRatio, kBlaInteriorCheck};
 
 // For benchmarks and measurements: which path to take, and how. Not for threads rendering at
 // the same time.
 void setBlaSettings(const BlaSettings& settings);
+
+// The mean escape count, as the lanes take it, of a grid of pixels spread over view at width
+// x height, each counted to kCostSampleCap steps at most: what the lanes' time grows with.
+// The same for the same inputs on every build and thread count.
+double sampledMeanSteps(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height);
+
+// Whether view at width x height takes merged steps by their expected cost: its pixels run
+// long enough on average (kBlaFromMeanSteps) that the table pays.
+int mergedStepsPay(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height);
 
 // Whether view, rendered at width x height from orbit with double differences, takes the
 // pixel-by-pixel path; builds its table and sets pixel's table and rules if so (the table stays
