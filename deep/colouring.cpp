@@ -20,7 +20,7 @@ PixelColor continuousColor(const Palette& palette, double position)
 
 double palettePosition(const Colouring& colouring, double count)
 {
-    const double knee = kPaletteSize * colouring.density / std::log(2.0);
+    const double knee = 1024.0 / std::log(2.0);
     return kPaletteSize * (colouring.density * std::log2(1.0 + count / knee) + colouring.phase);
 }
 

@@ -26,7 +26,7 @@ const char kUsage[] =
     "  --colors C1,C2,C3   the palette's three colours as 0xRRGGBB (a fourth: the inside colour)\n"
     "  --save-view FILE    also write the view as a view text file (FILE.kfr: a location file; under a name of its own)\n"
     "  --smooth            continuous colour: the fractional count on the palette, interpolated\n"
-    "  --palette-density D palette cycles per doubling of the count (default 2; with --smooth)\n"
+    "  --palette-density D palette cycles per doubling of the count (default 1; with --smooth)\n"
     "  --palette-phase P   the palette's start, in cycles from 0 to 1 (default 0; with --smooth)\n"
     "  --samples N         antialiasing: the average of N x N samples a pixel (1 to 16)\n"
     "  -o, --output FILE   the picture to write; an existing file is replaced only when the\n"

@@ -113,6 +113,25 @@ TEST(ContinuousColour, PaletteIsContinuous)
     }
 }
 
+// Near count 0 the palette moves density / 8 entries per count; far from it, density cycles
+// per doubling of the count; the phase shifts it by whole cycles' shares.
+TEST(ContinuousColour, PaletteFollowsTheDensity)
+{
+    const struct {
+        double density, phase, from, to, entries;  // palette entries from count `from` to `to`
+    } rows[] = {
+        {1, 0, 0, 8, 1.0},
+        {2, 0, 0, 8, 2.0},
+        {1, 0, 1e6, 2e6, 128},
+        {3, 0, 1e7, 2e7, 384},
+    };
+    for (const auto& r : rows) {
+        const Colouring c = {1, r.density, r.phase};
+        EXPECT_NEAR(r.entries, palettePosition(c, r.to) - palettePosition(c, r.from), 0.01 * r.entries) << r.to;
+    }
+    EXPECT_DOUBLE_EQ(32.0, palettePosition({1, 1, 0.25}, 0));
+}
+
 // The continuous counts of both renderers lie within a step and a half of the escape counts
 // and agree with each other, but where orbits come near 0 and the last bits decide.
 TEST(ContinuousColour, MapsOfBothRenderers)
