@@ -122,7 +122,7 @@ TEST(Bla, PathChosenByCost)
         {kDeepPlaces[0].centerX, kDeepPlaces[0].centerY, kDeepPlaces[0].magnification, 1},
     };
     for (const auto& row : rows) {
-        const DeepView view = blaView(row.x, row.y, row.magnification, 20000);
+        const DeepView view = deepViewAt(row.x, row.y, row.magnification, 20000);
         ReferenceOrbit orbit;
         const std::atomic<int> never{0};
         ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
