@@ -13,6 +13,9 @@
 struct FloatExp {
     double mantissa;
     std::int64_t exponent;
+    FloatExp() = default;
+    FloatExp(double m, std::int64_t e) : mantissa(m), exponent(e) {}
+    explicit FloatExp(double x);  // normalised
 };
 
 struct ComplexExp {
@@ -37,6 +40,8 @@ inline double toDouble(FloatExp x, std::int64_t shift = 0)
     if (e > 1024) return x.mantissa * HUGE_VAL;
     return std::ldexp(x.mantissa, int(e));
 }
+
+inline FloatExp::FloatExp(double x) : FloatExp(floatExp(x)) {}
 
 inline FloatExp negated(FloatExp x)
 {
@@ -80,6 +85,35 @@ inline int smallerMagnitude(FloatExp a, FloatExp b)
     if (b.mantissa == 0.0) return 0;
     if (a.mantissa == 0.0) return 1;
     return a.exponent != b.exponent ? a.exponent < b.exponent : std::fabs(a.mantissa) < std::fabs(b.mantissa);
+}
+
+inline FloatExp operator/(FloatExp a, FloatExp b)
+{
+    return floatExp(a.mantissa / b.mantissa, a.exponent - b.exponent);
+}
+
+// Comparisons as numbers; a NaN compares false, an infinity (a division by 0) as itself.
+inline bool operator<(FloatExp a, FloatExp b)
+{
+    if (!std::isfinite(a.mantissa) || !std::isfinite(b.mantissa)) return a.mantissa < b.mantissa;
+    if (a.mantissa > 0.0 && b.mantissa > 0.0 && a.exponent != b.exponent) return a.exponent < b.exponent;
+    return (b - a).mantissa > 0.0;
+}
+
+inline bool operator>(FloatExp a, FloatExp b)
+{
+    return b < a;
+}
+
+inline FloatExp fabs(FloatExp x)
+{
+    return FloatExp{std::fabs(x.mantissa), x.exponent};
+}
+
+inline FloatExp sqrt(FloatExp x)
+{
+    const std::int64_t odd = x.exponent & 1;  // so that the halved exponent is exact
+    return floatExp(std::sqrt(std::ldexp(x.mantissa, int(odd))), (x.exponent - odd) / 2);
 }
 
 // Whether a > b as numbers.

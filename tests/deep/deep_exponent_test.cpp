@@ -7,6 +7,7 @@
 #include <mpfr.h>
 #endif
 
+#include "core/palette.h"
 #include "deep/double_accuracy.h"
 #include "deep/floatexp.h"
 #include "deep/deep_render.h"
@@ -40,15 +41,23 @@ struct Pixel {
     std::int32_t x, r, count;
 };
 
-// The renderer's counts of pixels of a width x height picture of view against theirs.
+// The renderer's counts of pixels of a width x height picture of view against theirs: the
+// lanes', and the colours of the picture, which takes merged steps at limits from 10,000 on.
 void expectCounts(const DeepView& view, std::int32_t width, std::int32_t height, const Pixel* pixels, std::size_t count)
 {
     ReferenceOrbit orbit;
     const std::atomic<int> never{0};
     ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
+    std::string bytes(std::size_t(width * height) * 3, '\0');
+    const FrameBuffer frame = {width, height, reinterpret_cast<std::uint8_t*>(&bytes[0])};
+    ASSERT_TRUE(renderPerturbed(view, orbit, frame, 2, never, [](std::int32_t, void*) {}, nullptr));
+    Palette palette;
+    buildPalette(paramsOf(view), palette);
     for (std::size_t i = 0; i < count; ++i) {
         const Pixel& p = pixels[i];
         EXPECT_EQ(p.count, perturbedCount(view, orbit, width, height, p.x, p.r)) << "pixel " << p.x << ", " << p.r;
+        const std::string color = p.count < view.maxIterations ? bytesOf(palette.entries[p.count % 128]) : kInside;
+        EXPECT_EQ(color, bytes.substr(std::size_t(p.r * width + p.x) * 3, 3)) << "pixel " << p.x << ", " << p.r;
     }
 }
 
