@@ -169,7 +169,12 @@ int settle(Row& row, const StepValues& last, std::int64_t clock)
     ScaledLanes& lanes = row.lanes;
     int busy = 0;
     for (int k = 0; k < kVectorLanes; ++k) {
-        if (lanes.x[k] < 0) continue;
+        if (lanes.x[k] < 0) {
+            // An empty lane steps on with the others: its reference index starts again at the
+            // end of the reference, as a pixel's would, so that it never reads past it.
+            if (clock - lanes.mStart[k] == picture.lastIndex) lanes.mStart[k] = clock;
+            continue;
+        }
         const std::int64_t n = clock - lanes.start[k];  // steps taken, the last one included
         const double size = lanes.wr[k] * lanes.wr[k] + lanes.wi[k] * lanes.wi[k];
         if (last.magnitude[k] > 4.0) {

@@ -146,6 +146,14 @@ TEST(DeepExponent, MinibrotAt1e1000)
         {22, 9, 13950}, {0, 5, 14837}, {6, 5, 15822}, {12, 5, 14912}, {20, 5, 14030},
     };
     expectCounts(view, 24, 18, pixels, sizeof pixels / sizeof pixels[0]);
+    // The reference escapes at 15,540: the empty lanes beside a pixel of the rescaled lanes that
+    // runs on past the orbit's 2^16 values held once read past them (and crashed).
+    view.maxIterations = 200000;
+    ReferenceOrbit orbit;
+    const std::atomic<int> never{0};
+    ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
+    ASSERT_EQ(15542, orbit.length);
+    EXPECT_EQ(200000, perturbedCount(view, orbit, 24, 18, 6, 9));  // the nucleus's pixel
 }
 
 // The double kernels only where their rounding leaves the counts right: at the seahorse place
