@@ -254,7 +254,7 @@ ScaledDifference scaledFor(const ComplexExp& d, const ComplexExp& offset)
         held.high = HUGE_VAL;
         held.low = kScaledBelow;
     } else {
-        held.s = scale >= kSmallestScale ? std::ldexp(1.0, int(scale)) : 0.0;
+        held.s = scale >= kSmallestScale ? powerOfTwo(int(scale)) : 0.0;
         held.high = kHighSize;
         held.low = kLowSize;
     }
