@@ -382,13 +382,13 @@ const char kMinibrot[] =
     ;
 
 // Near the period-1331 minibrot at 2e1000 (the tests' view), 24 x 18 with limit 20,000 (or the
-// one given): the x87 lanes with the reference values stored as doubles, as before, the
+// limit and size given): the x87 lanes with the reference values stored as doubles, as before, the
 // rescaled lanes with the tiny ones kept and the merged steps that tavelin-render takes, against
 // MPFR.
-void minibrotTable(std::int32_t limit)
+void minibrotTable(std::int32_t limit, std::int32_t width, std::int32_t height)
 {
-    pictureWidth = 24;
-    pictureHeight = 18;
+    pictureWidth = width;
+    pictureHeight = height;
     const char* y = std::strchr(kMinibrot, '\n') + 1;
     const std::string x(kMinibrot, y - 1);
     const DeepBenchView bench = {"2e1000", x.c_str(), y, "2e1000", limit};
@@ -448,7 +448,11 @@ int main(int argc, char** argv)
 {
     const char* tables = argc > 1 ? argv[1] : "adosm";
     if (std::strchr(tables, 's')) seahorseTable();
-    if (std::strchr(tables, 'm')) minibrotTable(argc == 3 ? std::atoi(argv[2]) : 20000);  // m [LIMIT]
+    // m [LIMIT [WIDTH HEIGHT]]
+    if (std::strchr(tables, 'm')) {
+        minibrotTable(argc >= 3 ? std::atoi(argv[2]) : 20000, argc >= 5 ? std::atoi(argv[3]) : 24,
+                      argc >= 5 ? std::atoi(argv[4]) : 18);
+    }
     if (std::strchr(tables, 'p')) pixelsAt1e10000();
     if (std::strchr(tables, 'a')) agreementTable();
     if (std::strchr(tables, 'd')) doublesByDepth();
