@@ -269,7 +269,7 @@ double processSeconds()
 // Today's lanes and the merged steps side by side against brute force: the renderer's
 // settings, then other tolerances, the rebase ratio 4 (rebase where |Z + z| < 2 |z|) and no
 // interior check, or only the settings given.
-void blaAgreement(const BlaSettings* given)
+void blaAgreement(const BlaSettings* given, const std::vector<DeepBenchView>& views)
 {
     const BlaSettings variants[] = {
         {kBlaNever, kBlaTolerance, 1, 0},          kBlaSettings,
@@ -278,9 +278,6 @@ void blaAgreement(const BlaSettings* given)
     };
     std::printf("\n| view | limit | path | tolerance | rebase ratio | interior | wrong pixels | largest group | "
                 "agreement | processor time |\n|---|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
-    std::vector<DeepBenchView> views(std::begin(kBlaViews), std::end(kBlaViews));
-    // The speed benchmark's deep places, at a limit the brute force takes in minutes.
-    for (const DeepPlace& place : kDeepPlaces) views.push_back({place.name, place.centerX, place.centerY, place.magnification, 20000});
     for (const DeepBenchView& bench : views) {
         const DeepView deep = viewOf(bench);
         // Twice the bits: |z|^2 near the escape circle differs from 4 by the square of an offset.
@@ -384,16 +381,17 @@ const char kMinibrot[] =
 #include "tests/deep/deep_exponent_minibrot.inc"
     ;
 
-// Near the period-1331 minibrot at 2e1000 (the tests' view), 24 x 18 with limit 20,000: the
-// x87 lanes with the reference values stored as doubles, as before, and the rescaled lanes with
-// the tiny ones kept, against MPFR.
-void minibrotTable()
+// Near the period-1331 minibrot at 2e1000 (the tests' view), 24 x 18 with limit 20,000 (or the
+// limit and size given): the x87 lanes with the reference values stored as doubles, as before, the
+// rescaled lanes with the tiny ones kept and the merged steps that tavelin-render takes, against
+// MPFR.
+void minibrotTable(std::int32_t limit, std::int32_t width, std::int32_t height)
 {
-    pictureWidth = 24;
-    pictureHeight = 18;
+    pictureWidth = width;
+    pictureHeight = height;
     const char* y = std::strchr(kMinibrot, '\n') + 1;
     const std::string x(kMinibrot, y - 1);
-    const DeepBenchView bench = {"2e1000", x.c_str(), y, "2e1000", 20000};
+    const DeepBenchView bench = {"2e1000", x.c_str(), y, "2e1000", limit};
     const DeepView view = viewOf(bench);
     const std::vector<std::int32_t> truth = bruteForce(view, bench, precisionBitsFor(magnificationLog2(view.magnification)) + 64);
     ReferenceOrbit orbit;
@@ -410,6 +408,8 @@ void minibrotTable()
         std::printf("| %s | %d | %d |\n", lanes == kX87Lanes ? "x87, orbit in doubles" : "rescaled, tiny values kept",
                     agreement.wrong, agreement.largestGroup);
     }
+    const Agreement merged = compare(renderedEntries(view), truth, view.maxIterations);
+    std::printf("| merged steps (tavelin-render) | %d | %d |\n", merged.wrong, merged.largestGroup);
     pictureWidth = 64;
     pictureHeight = 48;
 }
@@ -448,7 +448,11 @@ int main(int argc, char** argv)
 {
     const char* tables = argc > 1 ? argv[1] : "adosm";
     if (std::strchr(tables, 's')) seahorseTable();
-    if (std::strchr(tables, 'm')) minibrotTable();
+    // m [LIMIT [WIDTH HEIGHT]]
+    if (std::strchr(tables, 'm')) {
+        minibrotTable(argc >= 3 ? std::atoi(argv[2]) : 20000, argc >= 5 ? std::atoi(argv[3]) : 24,
+                      argc >= 5 ? std::atoi(argv[4]) : 18);
+    }
     if (std::strchr(tables, 'p')) pixelsAt1e10000();
     if (std::strchr(tables, 'a')) agreementTable();
     if (std::strchr(tables, 'd')) doublesByDepth();
@@ -457,6 +461,11 @@ int main(int argc, char** argv)
     // only a tolerance of 2^-K, a rebase ratio and the interior check.
     const BlaSettings settings = {kBlaAlways, argc > 4 ? std::ldexp(1.0, -std::atoi(argv[2])) : 0.0,
                                   argc > 4 ? std::atof(argv[3]) : 0.0, argc > 4 ? std::atoi(argv[4]) : 0};
-    if (std::strchr(tables, 'b')) blaAgreement(argc > 4 ? &settings : nullptr);
+    std::vector<DeepBenchView> views(std::begin(kBlaViews), std::end(kBlaViews));
+    // The speed benchmark's deep places, at a limit the brute force takes in minutes.
+    for (const DeepPlace& place : kDeepPlaces) views.push_back({place.name, place.centerX, place.centerY, place.magnification, 20000});
+    if (std::strchr(tables, 'b')) blaAgreement(argc > 4 ? &settings : nullptr, views);
+    // w: past the exponent range of doubles, the rescaled lanes and the merged steps.
+    if (std::strchr(tables, 'w')) blaAgreement(&kBlaSettings, {{"1e400", "1.3e-401", "1.{400}37", "1e400", 100000}});
     return 0;
 }

@@ -81,6 +81,10 @@ double timedRender(const DeepView& view, const ReferenceOrbit& orbit, const Fram
     return processSeconds() - start;
 }
 
+const char kMinibrot[] =
+#include "tests/deep/deep_exponent_minibrot.inc"
+    ;
+
 // Today's lanes against the merged steps at the deep places, limits 10^5 and 10^6, on one
 // thread: processor times, and the pixels whose colours differ between the two.
 void mergedStepsTable(std::int32_t width, std::int32_t height, const BlaSettings& settings)
@@ -90,9 +94,16 @@ void mergedStepsTable(std::int32_t width, std::int32_t height, const BlaSettings
     std::printf("%ldx%ld, one thread, processor time\n\n| place | limit | orbit | lanes | merged steps | ratio | "
                 "pixels that differ |\n|---|---:|---:|---:|---:|---:|---:|\n", long(width), long(height));
     std::vector<DeepPlace> places(std::begin(kDeepPlaces), std::end(kDeepPlaces));
-    // The speed benchmark's view below, whose pixels escape after about 270 steps.
+    // The speed benchmark's view below, whose pixels escape after about 270 steps; past the
+    // exponent range of doubles, the tests' place beside a period-1331 minibrot and c = i again.
     places.push_back({"c = i, 1e100", "0", "1", "1e100"});
+    const char* minibrotY = std::strchr(kMinibrot, '\n') + 1;
+    const std::string minibrotX(kMinibrot, minibrotY - 1);
+    places.push_back({"period 1331, 2e1000", minibrotX.c_str(), minibrotY, "2e1000"});
+    places.push_back({"c = i, 1e1000", "0", "1", "1e1000"});
+    const char* only = std::getenv("DEEP_SPEED_PLACE");  // a part of the names of the places to take
     for (const DeepPlace& place : places) {
+        if (only && !std::strstr(place.name, only)) continue;
         for (const std::int32_t limit : {10000, 100000, 1000000}) {
             DeepView view = deepViewOf(kInitialViewParams);
             std::string error;
@@ -124,6 +135,9 @@ void widePerStep(int count, char** depths)
 {
     constexpr std::int32_t kWideWidth = 640, kWideHeight = 360;
     const std::atomic<int> never{0};
+    BlaSettings lanesOnly = kBlaSettings;  // every step counted: no merged steps
+    lanesOnly.choice = kBlaNever;
+    setBlaSettings(lanesOnly);
     std::vector<std::uint8_t> pixels(std::size_t(kWideWidth) * kWideHeight * 3);
     const FrameBuffer frame = {kWideWidth, kWideHeight, pixels.data()};
     std::printf("\n| magnification | lanes | picture | steps | steps/s | against doubles at 1e100 |\n"

@@ -1,9 +1,11 @@
 #include "deep/bla_path.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/memory.h"
 #include "deep/perturbation_render.h"
+#include "deep/scaled_render.h"
 
 namespace {
 
@@ -70,11 +72,14 @@ void setBlaSettings(const BlaSettings& settings)
     gSettings = settings;
 }
 
-int prepareBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
-                   BlaTable<double>& table, BlaPicture& pixel)
+namespace {
+
+// Builds the table of the picture's largest offset, in T from the values that valueAt gives.
+template <class T, class ValueAt>
+int preparePath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
+                T largestOffset, ValueAt valueAt, BlaTable<T>& table, BlaPicture& pixel)
 {
     table.levels = 0;
-    pixel.table = &table;
     pixel.rebaseRatio = gSettings.rebaseRatio;
     pixel.interiorCheck = gSettings.interiorCheck;
     pixel.checkPeriod = 0;
@@ -83,10 +88,48 @@ int prepareBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32
     const int onCircle = touchesEscapeCircle(orbit, lastIndex);
     if (!onCircle && gSettings.choice == kBlaByCost && !mergedStepsPay(view, orbit, width, height)) return 0;
     pixel.checkPeriod = returnPeriod(orbit, lastIndex);
+    // The table is left out where it does not fit: the lanes need none.
+    const int fits = blaBytes(lastIndex + 1, sizeof(BlaStep<T>)) <= availableMemory();
+    const int built = fits && buildBlaTableWith<T>(valueAt, orbit.excess.get(), lastIndex, largestOffset,
+                                                   T(gSettings.tolerance), table);
+    return built || onCircle;
+}
+
+}  // namespace
+
+int prepareBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
+                   BlaTable<double>& table, BlaPicture& pixel)
+{
+    pixel.table = &table;
     const double step = std::fabs(double(pixelStep(view, width)));
     const double largestOffset = std::hypot(double(width / 2), double(height / 2)) * step;
-    // The table is left out where it does not fit: the lanes need none.
-    const int fits = blaBytes(lastIndex + 1, sizeof(BlaStep<double>))  <= availableMemory();
-    const int built = fits && buildBlaTable<double>(orbit.values.get(), orbit.excess.get(), lastIndex, largestOffset, gSettings.tolerance, table);
-    return built || onCircle;
+    const double* reference = orbit.values.get();
+    const auto valueAt = [reference](std::int64_t m, double& re, double& im) {
+        re = reference[2 * m];
+        im = reference[2 * m + 1];
+    };
+    return preparePath(view, orbit, width, height, largestOffset, valueAt, table, pixel);
+}
+
+int prepareWideBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
+                       BlaTable<FloatExp>& table, BlaPicture& pixel)
+{
+    pixel.wideTable = &table;
+    pixel.tinyIndex = orbit.tinyIndex.data();
+    pixel.tinyValue = orbit.tinyValue.data();
+    pixel.tinyCount = std::int32_t(orbit.tinyIndex.size());
+    const FloatExp largestOffset =
+        fabs(pixelStepExp(view, width)) * FloatExp(std::hypot(double(width / 2), double(height / 2)));
+    const auto valueAt = [&orbit](std::int64_t m, FloatExp& re, FloatExp& im) {
+        const auto at = std::lower_bound(orbit.tinyIndex.begin(), orbit.tinyIndex.end(), std::int32_t(m));
+        if (at != orbit.tinyIndex.end() && *at == m) {
+            const ComplexExp& z = orbit.tinyValue[std::size_t(at - orbit.tinyIndex.begin())];
+            re = z.re;
+            im = z.im;
+            return;
+        }
+        re = FloatExp(orbit.values[2 * m]);
+        im = FloatExp(orbit.values[2 * m + 1]);
+    };
+    return preparePath(view, orbit, width, height, largestOffset, valueAt, table, pixel);
 }

@@ -61,3 +61,8 @@ int mergedStepsPay(const DeepView& view, const ReferenceOrbit& orbit, std::int32
 // the escape circle).
 int prepareBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
                    BlaTable<double>& table, BlaPicture& pixel);
+
+// The same past the exponent range of doubles (blaCountWide), by the same rules, with the table
+// in FloatExp (built from the orbit's tiny values where doubles do not hold them).
+int prepareWideBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
+                       BlaTable<FloatExp>& table, BlaPicture& pixel);

@@ -1,6 +1,9 @@
 #include "deep/bla_pixel.h"
 
+#include <climits>
 #include <cmath>
+
+#include "deep/scaled_lanes.h"
 
 namespace {
 
@@ -13,17 +16,20 @@ constexpr std::int64_t kStopCheckSteps = 1 << 20;
 // it back.
 constexpr int kReturnsKept = 8;  // cycles of up to 4 returns, and the 4 returns before them
 
+// V: the number type of the pixel's values (double, or FloatExp past the range of doubles).
+template <class V>
 struct Returns {
     double derivative;  // |dz(n) / dz(last return)|, times 2^exponent
     int exponent;
     std::int32_t lastN;  // the step of the last return
     int kept;            // returns held below, the latest first
     std::int32_t length[kReturnsKept];
-    double zr[kReturnsKept], zi[kReturnsKept];
+    V zr[kReturnsKept], zi[kReturnsKept];
     double gain[kReturnsKept];  // the derivative over each return
 };
 
-void scaleDerivative(Returns& r, double factor)
+template <class V>
+void scaleDerivative(Returns<V>& r, double factor)
 {
     r.derivative *= factor;
     if (r.derivative > 0x1p500 || r.derivative < 0x1p-500) {
@@ -33,10 +39,19 @@ void scaleDerivative(Returns& r, double factor)
     }
 }
 
-// |re| + |im|, within a factor of sqrt(2) of |z| and free of the squares' underflow.
-double size(double re, double im)
+template <class V>
+void scaleDerivative(Returns<V>& r, FloatExp factor)
 {
-    return std::fabs(re) + std::fabs(im);
+    r.exponent += int(factor.exponent);
+    scaleDerivative(r, factor.mantissa);
+}
+
+// |re| + |im|, within a factor of sqrt(2) of |z| and free of the squares' underflow.
+template <class V>
+V size(V re, V im)
+{
+    using std::fabs;
+    return fabs(re) + fabs(im);
 }
 
 // |z| without the squares' underflow or overflow.
@@ -53,7 +68,8 @@ double magnitude(double re, double im)
 // returns: the last 2k returns of one length, the derivative over the last k and over the k
 // before below 1, and the value so near the one k returns before that the cycle's point,
 // |step| / (1 - derivative) away at most, lies well within the value's own size.
-int returnsInside(Returns& r, std::int32_t n, double zr, double zi)
+template <class V>
+int returnsInside(Returns<V>& r, std::int32_t n, V zr, V zi)
 {
     const double gain = r.derivative * std::ldexp(1.0, r.exponent);
     for (int i = kReturnsKept - 1; i > 0; --i) {
@@ -78,47 +94,216 @@ int returnsInside(Returns& r, std::int32_t n, double zr, double zi)
         for (int i = 0; i < 2 * k; ++i) sameLength &= r.length[i] == r.length[0];
         for (int i = k; i < 2 * k; ++i) before *= r.gain[i];
         if (sameLength && over < 1.0 && before < 1.0 &&
-            size(zr - r.zr[k], zi - r.zi[k]) < (1.0 - over) * 0x1p-10 * size(zr, zi)) {
+            size(zr - r.zr[k], zi - r.zi[k]) < V((1.0 - over) * 0x1p-10) * size(zr, zi)) {
             return 1;
         }
     }
     return 0;
 }
 
+// The pixel's difference in doubles, in the double range. Each kind of pixel takes a merged
+// step (merge: 0 where it would end outside the circle, and the pixel stays), a plain step
+// (plainStep: 1 where the pixel escapes), and tells whether it is due to rebase at m and its
+// value there.
+struct DoublePixel {
+    using Number = double;
+    const BlaPicture& picture;
+    const BlaTable<double>& table;
+    double offsetR, offsetI;
+    double dr, di;
+
+    double size() const { return std::fabs(dr) + std::fabs(di); }
+
+    int merge(const BlaStep<double>& step, std::int32_t m)
+    {
+        const double nr = (step.ar * dr - step.ai * di) + (step.br * offsetR - step.bi * offsetI);
+        const double ni = (step.ar * di + step.ai * dr) + (step.br * offsetI + step.bi * offsetR);
+        if (escapesFrom(picture.reference + 2 * std::size_t(m), picture.excess[m], nr, ni)) return 0;
+        dr = nr;
+        di = ni;
+        return 1;
+    }
+
+    static double gain(const BlaStep<double>& step) { return magnitude(step.ar, step.ai); }
+
+    // The plain step, as the lanes take it.
+    int plainStep(std::int32_t m, Returns<double>* returns)
+    {
+        const double* z = picture.reference + 2 * std::size_t(m);
+        const double twoZdR = z[0] + z[0] + dr;
+        const double twoZdI = z[1] + z[1] + di;
+        if (returns) scaleDerivative(*returns, 2.0 * magnitude(z[0] + dr, z[1] + di));
+        const double nr = (twoZdR * dr - twoZdI * di) + offsetR;
+        const double ni = (twoZdR * di + twoZdI * dr) + offsetI;
+        if (escapesFrom(z + 2, picture.excess[m + 1], nr, ni)) return 1;
+        dr = nr;
+        di = ni;
+        return 0;
+    }
+
+    void value(std::int32_t m, double& zr, double& zi) const
+    {
+        const double* z = picture.reference + 2 * std::size_t(m);
+        zr = z[0] + dr;
+        zi = z[1] + di;
+    }
+
+    int rebaseDue(std::int32_t m) const
+    {
+        double zr, zi;
+        value(m, zr, zi);
+        return zr * zr + zi * zi < picture.rebaseRatio * (dr * dr + di * di);
+    }
+
+    void rebase(std::int32_t m, double& zr, double& zi)
+    {
+        value(m, zr, zi);
+        dr = zr;
+        di = zi;
+    }
+};
+
+// Past the exponent range of doubles: the difference d and offset e as S w and S u with S a
+// power of two of the pixel's own (see scaled_lanes.h), the plain step in doubles as the
+// rescaled lanes take it; merged steps, and steps from reference values below 2^-400 (which
+// doubles do not hold), in FloatExp.
+struct WidePixel {
+    using Number = FloatExp;
+    const BlaPicture& picture;
+    const BlaTable<FloatExp>& table;
+    FloatExp offsetR, offsetI;
+    ScaledDifference held;
+    std::int32_t tinyAt;  // the first entry of the tiny table at or after the pixel's index
+
+    ComplexExp difference() const
+    {
+        return ComplexExp{floatExp(held.wr, held.scale), floatExp(held.wi, held.scale)};
+    }
+
+    void place(const ComplexExp& d) { held = scaledFor(d, ComplexExp{offsetR, offsetI}); }
+
+    // The first tiny reference index from m on (m never falls between rebases).
+    std::int32_t tinyFrom(std::int32_t m)
+    {
+        while (tinyAt < picture.tinyCount && picture.tinyIndex[tinyAt] < m) ++tinyAt;
+        return tinyAt < picture.tinyCount ? picture.tinyIndex[tinyAt] : INT32_MAX;
+    }
+
+    ComplexExp referenceAt(std::int32_t m)
+    {
+        if (tinyFrom(m) == m) return picture.tinyValue[tinyAt];
+        const double* z = picture.reference + 2 * std::size_t(m);
+        return ComplexExp{FloatExp(z[0]), FloatExp(z[1])};
+    }
+
+    FloatExp size() const { return floatExp(std::fabs(held.wr) + std::fabs(held.wi), held.scale); }
+
+    int merge(const BlaStep<FloatExp>& step, std::int32_t m)
+    {
+        const ComplexExp next = ComplexExp{step.ar, step.ai} * difference() +
+                                ComplexExp{step.br, step.bi} * ComplexExp{offsetR, offsetI};
+        if (escapesFrom(picture.reference + 2 * std::size_t(m), picture.excess[m], toDouble(next.re),
+                        toDouble(next.im))) {
+            return 0;
+        }
+        place(next);
+        return 1;
+    }
+
+    static FloatExp gain(const BlaStep<FloatExp>& step) { return bla_detail::magnitude(step.ar, step.ai); }
+
+    // Where a scaled difference meets a tiny reference value, the step in FloatExp (a plain
+    // difference, at least 2^-400, does not feel it: the lanes' rule).
+    int plainStep(std::int32_t m, Returns<FloatExp>* returns)
+    {
+        if (held.scale != 0 && tinyFrom(m) <= m + 1) return extendedStep(m, returns);
+        const double* z = picture.reference + 2 * std::size_t(m);
+        const double twoZdR = z[0] + z[0] + held.s * held.wr;
+        const double twoZdI = z[1] + z[1] + held.s * held.wi;
+        if (returns) scaleDerivative(*returns, 2.0 * magnitude(z[0] + held.s * held.wr, z[1] + held.s * held.wi));
+        const double nr = (twoZdR * held.wr - twoZdI * held.wi) + held.ur;
+        const double ni = (twoZdR * held.wi + twoZdI * held.wr) + held.ui;
+        if (escapesFrom(z + 2, picture.excess[m + 1], held.s * nr, held.s * ni)) return 1;
+        held.wr = nr;
+        held.wi = ni;
+        const double sizeNow = nr * nr + ni * ni;
+        if (sizeNow > held.high || sizeNow < held.low) place(difference());
+        return 0;
+    }
+
+    int extendedStep(std::int32_t m, Returns<FloatExp>* returns)
+    {
+        const ComplexExp z0 = referenceAt(m), z1 = referenceAt(m + 1), d = difference();
+        if (returns) scaleDerivative(*returns, scaled(sqrt(norm(z0 + d)), 1));
+        const ComplexExp twoZd = {scaled(z0.re, 1) + d.re, scaled(z0.im, 1) + d.im};
+        const ComplexExp next = twoZd * d + ComplexExp{offsetR, offsetI};
+        if (greater(norm(z1 + next), FloatExp(4.0))) return 1;
+        place(next);
+        return 0;
+    }
+
+    void value(std::int32_t m, FloatExp& zr, FloatExp& zi)
+    {
+        const ComplexExp z = referenceAt(m) + difference();
+        zr = z.re;
+        zi = z.im;
+    }
+
+    int rebaseDue(std::int32_t m)
+    {
+        if (held.scale != 0 && tinyFrom(m) == m) {
+            const ComplexExp d = difference();
+            return norm(referenceAt(m) + d) < FloatExp(picture.rebaseRatio) * norm(d);
+        }
+        const double* z = picture.reference + 2 * std::size_t(m);
+        const double dr = held.s * held.wr, di = held.s * held.wi;
+        const double zr = z[0] + dr, zi = z[1] + di;
+        return zr * zr + zi * zi < picture.rebaseRatio * (dr * dr + di * di);
+    }
+
+    void rebase(std::int32_t m, FloatExp& zr, FloatExp& zi)
+    {
+        value(m, zr, zi);
+        place(ComplexExp{zr, zi});
+        tinyAt = 0;
+    }
+};
+
+template <class V>
 struct PixelState {
-    double dr, di;   // the difference from Z(m)
     std::int32_t m;  // the reference index
     std::int32_t n;  // steps taken
-    Returns returns;
+    Returns<V> returns;
 };
 
 // After a step that left the pixel inside the circle at n steps: takes its own value as the
 // difference where it comes closer to 0 than rebaseRatio times the difference, or at the end
 // of the reference; 1 when the return proves the pixel inside.
-int rebaseIfDue(const BlaPicture& picture, PixelState& s)
+template <class P, class V>
+int rebaseIfDue(const BlaPicture& picture, P& pixel, PixelState<V>& s)
 {
-    const double* z = picture.reference + 2 * std::size_t(s.m);
-    const double zr = z[0] + s.dr, zi = z[1] + s.di;
-    if (zr * zr + zi * zi < picture.rebaseRatio * (s.dr * s.dr + s.di * s.di) || s.m == picture.lastIndex) {
-        s.dr = zr;
-        s.di = zi;
+    V zr, zi;
+    if (pixel.rebaseDue(s.m) || s.m == picture.lastIndex) {
+        pixel.rebase(s.m, zr, zi);
         s.m = 0;
         return picture.interiorCheck && returnsInside(s.returns, s.n, zr, zi);
     }
-    return picture.interiorCheck && picture.checkPeriod > 0 && s.m % picture.checkPeriod == 0 &&
-           returnsInside(s.returns, s.n, zr, zi);
+    if (!(picture.interiorCheck && picture.checkPeriod > 0 && s.m % picture.checkPeriod == 0)) return 0;
+    pixel.value(s.m, zr, zi);
+    return returnsInside(s.returns, s.n, zr, zi);
 }
 
-}  // namespace
-
-std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI)
+template <class P>
+std::int32_t countWith(const BlaPicture& picture, P& pixel)
 {
-    PixelState s = {0.0, 0.0, 0, 0, Returns()};
+    using T = typename P::Number;
+    PixelState<T> s;
+    s.m = 0;
+    s.n = 0;
     s.returns.derivative = 1.0;
     s.returns.exponent = 0;
     s.returns.lastN = 0;
     s.returns.kept = 0;
-    const BlaTable<double>& table = *picture.table;
     // Below this count no merged step is tried: one ended outside the circle, and the steps
     // it spanned are taken one by one to find the escape's own step.
     std::int32_t plainUntil = 0;
@@ -129,45 +314,46 @@ std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI)
             sinceCheck = 0;
         }
         if (s.m > 0 && s.n >= plainUntil) {
-            const BlaStep<double>* step = nullptr;
+            const BlaStep<T>* step = nullptr;
             std::int64_t most = std::int64_t(picture.maxIterations) - s.n;
             if (picture.interiorCheck && picture.checkPeriod > 0) {
                 const std::int64_t toReturn = picture.checkPeriod - s.m % picture.checkPeriod;
                 most = toReturn < most ? toReturn : most;
             }
-            const int level = blaLevelAt(table, s.m, std::fabs(s.dr) + std::fabs(s.di), most, step);
+            const int level = blaLevelAt(pixel.table, s.m, pixel.size(), most, step);
             if (level > 0) {
                 const std::int32_t length = std::int32_t(1) << level;
-                const double dr = (step->ar * s.dr - step->ai * s.di) + (step->br * offsetR - step->bi * offsetI);
-                const double di = (step->ar * s.di + step->ai * s.dr) + (step->br * offsetI + step->bi * offsetR);
-                const std::int32_t m = s.m + length;
-                if (escapesFrom(picture.reference + 2 * std::size_t(m), picture.excess[m], dr, di)) {
+                if (!pixel.merge(*step, s.m + length)) {
                     plainUntil = s.n + length;
                     continue;
                 }
-                s.dr = dr;
-                s.di = di;
-                s.m = m;
+                s.m += length;
                 s.n += length;
                 if (s.n == picture.maxIterations) return s.n;
-                if (picture.interiorCheck) scaleDerivative(s.returns, magnitude(step->ar, step->ai));
-                if (rebaseIfDue(picture, s)) return picture.maxIterations;
+                if (picture.interiorCheck) scaleDerivative(s.returns, P::gain(*step));
+                if (rebaseIfDue(picture, pixel, s)) return picture.maxIterations;
                 continue;
             }
         }
-        // The plain step, as the lanes take it.
-        const double* z = picture.reference + 2 * std::size_t(s.m);
-        const double twoZdR = z[0] + z[0] + s.dr;
-        const double twoZdI = z[1] + z[1] + s.di;
-        if (picture.interiorCheck) scaleDerivative(s.returns, 2.0 * magnitude(z[0] + s.dr, z[1] + s.di));
-        const double dr = (twoZdR * s.dr - twoZdI * s.di) + offsetR;
-        const double di = (twoZdR * s.di + twoZdI * s.dr) + offsetI;
+        if (pixel.plainStep(s.m, picture.interiorCheck ? &s.returns : nullptr)) return s.n;
         s.m = s.m + 1;
-        if (escapesFrom(z + 2, picture.excess[s.m], dr, di)) return s.n;
-        s.dr = dr;
-        s.di = di;
         s.n = s.n + 1;
         if (s.n == picture.maxIterations) return s.n;
-        if (rebaseIfDue(picture, s)) return picture.maxIterations;
+        if (rebaseIfDue(picture, pixel, s)) return picture.maxIterations;
     }
+}
+
+}  // namespace
+
+std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI)
+{
+    DoublePixel pixel = {picture, *picture.table, offsetR, offsetI, 0.0, 0.0};
+    return countWith(picture, pixel);
+}
+
+std::int32_t blaCountWide(const BlaPicture& picture, FloatExp offsetR, FloatExp offsetI)
+{
+    WidePixel pixel = {picture, *picture.wideTable, offsetR, offsetI, ScaledDifference(), 0};
+    pixel.place(ComplexExp{FloatExp(0.0), FloatExp(0.0)});
+    return countWith(picture, pixel);
 }

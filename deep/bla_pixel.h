@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "deep/bla_table.h"
+#include "deep/floatexp.h"
 
 struct BlaPicture {
     const double* reference;  // Z(0), Z(1), ... as (real, imaginary) pairs
@@ -24,11 +25,22 @@ struct BlaPicture {
     // The reference's own return near 0 (its smallest values come every checkPeriod steps):
     // pixels that follow it without rebasing return there too. 0: none.
     std::int32_t checkPeriod;
+    // Past the exponent range of doubles (blaCountWide): the table with wide exponents, and the
+    // reference values that doubles do not hold (the orbit's tiny table, in index order).
+    const BlaTable<FloatExp>* wideTable;
+    const std::int32_t* tinyIndex;
+    const ComplexExp* tinyValue;
+    std::int32_t tinyCount;
 };
 
 // The escape count of the pixel at (offsetR, offsetI) from the centre: below the limit for a
 // pixel that escapes, the limit for one that does not; -1 once stop is set.
 std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI);
+
+// The same past the exponent range of doubles: the pixel's difference held as doubles rescaled
+// by a power of two of its own (as the rescaled lanes hold it), the merged steps and the steps
+// from tiny reference values in FloatExp.
+std::int32_t blaCountWide(const BlaPicture& picture, FloatExp offsetR, FloatExp offsetI);
 
 // Whether Z + d lies outside the escape circle, from Z's excess e = |Z|^2 - 4:
 // |Z + d|^2 - 4 = e + 2 Re(conj(Z) d) + |d|^2, whose terms are small where Z is on the circle.

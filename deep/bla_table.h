@@ -13,8 +13,9 @@
 // the step from 0 non-linear); level 0, a single step, is left to the plain perturbation step,
 // which costs the same and is exact. So the table holds about one entry per orbit value.
 //
-// Written for a number type T with +, -, *, /, <, std::sqrt and construction from double:
-// doubles now, a type with a wider exponent later.
+// Written for a number type T with +, -, *, /, <, sqrt and construction from double: doubles,
+// and FloatExp past the exponent range of doubles, where A, B and the radii of a deep view's
+// table lie far outside it.
 #pragma once
 
 #include <cmath>
@@ -59,7 +60,8 @@ namespace bla_detail {
 template <class T>
 T magnitude(T re, T im)
 {
-    return std::sqrt(re * re + im * im);
+    using std::sqrt;
+    return sqrt(re * re + im * im);
 }
 
 // x then y.
@@ -83,12 +85,15 @@ BlaStep<T> merged(const BlaStep<T>& x, const BlaStep<T>& y, T largestOffset)
     return s;
 }
 
-template <class T>
-BlaStep<T> single(const double* reference, const double* excess, std::int64_t m, T tolerance)
+// valueAt(m, re, im) gives Z(m).
+template <class T, class ValueAt>
+BlaStep<T> single(ValueAt& valueAt, const double* excess, std::int64_t m, T tolerance)
 {
     BlaStep<T> s;
-    s.ar = T(reference[2 * m]) + T(reference[2 * m]);
-    s.ai = T(reference[2 * m + 1]) + T(reference[2 * m + 1]);
+    T zr, zi;
+    valueAt(m, zr, zi);
+    s.ar = zr + zr;
+    s.ai = zi + zi;
     s.br = T(1);
     s.bi = T(0);
     // |z^2| <= tolerance |A z| for |z| <= tolerance |A|; |re| + |im| <= that keeps |z| within it.
@@ -103,12 +108,12 @@ BlaStep<T> single(const double* reference, const double* excess, std::int64_t m,
 
 }  // namespace bla_detail
 
-// Builds the table of reference (Z(0), Z(1), ... as pairs, the last one at lastIndex, with
-// excess |Z(m)|^2 - 4 beside it) for a picture whose offsets from the centre are at most
-// largestOffset in size; 0 when it does not fit in memory (the table is then empty).
-template <class T>
-int buildBlaTable(const double* reference, const double* excess, std::int64_t lastIndex, T largestOffset, T tolerance,
-                  BlaTable<T>& table)
+// Builds the table of the reference whose values Z(m), the last one at lastIndex, valueAt(m, re,
+// im) gives, with excess |Z(m)|^2 - 4 beside them, for a picture whose offsets from the centre
+// are at most largestOffset in size; 0 when it does not fit in memory (the table is then empty).
+template <class T, class ValueAt>
+int buildBlaTableWith(ValueAt valueAt, const double* excess, std::int64_t lastIndex, T largestOffset, T tolerance,
+                      BlaTable<T>& table)
 {
     using bla_detail::merged;
     using bla_detail::single;
@@ -126,7 +131,7 @@ int buildBlaTable(const double* reference, const double* excess, std::int64_t la
         for (std::int64_t j = 0; j < count; ++j) {
             if (level == 1) {
                 const std::int64_t m = 1 + 2 * j;
-                out[j] = merged(single(reference, excess, m, tolerance), single(reference, excess, m + 1, tolerance),
+                out[j] = merged(single(valueAt, excess, m, tolerance), single(valueAt, excess, m + 1, tolerance),
                                 largestOffset);
             } else {
                 const BlaStep<T>* below = table.steps.get() + table.levelStart[level - 1];
@@ -137,6 +142,18 @@ int buildBlaTable(const double* reference, const double* excess, std::int64_t la
     }
     table.levels = level;
     return 1;
+}
+
+// The same from the reference's values in doubles (Z(0), Z(1), ... as pairs).
+template <class T>
+int buildBlaTable(const double* reference, const double* excess, std::int64_t lastIndex, T largestOffset, T tolerance,
+                  BlaTable<T>& table)
+{
+    const auto valueAt = [reference](std::int64_t m, T& re, T& im) {
+        re = T(reference[2 * m]);
+        im = T(reference[2 * m + 1]);
+    };
+    return buildBlaTableWith(valueAt, excess, lastIndex, largestOffset, tolerance, table);
 }
 
 // The longest held step from reference index m (>= 1) that a difference of size `size`

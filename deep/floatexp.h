@@ -9,23 +9,46 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 struct FloatExp {
     double mantissa;
     std::int64_t exponent;
+    FloatExp() = default;
+    FloatExp(double m, std::int64_t e) : mantissa(m), exponent(e) {}
+    explicit FloatExp(double x);  // normalised
 };
 
 struct ComplexExp {
     FloatExp re, im;
 };
 
+// 2^e as a double, for e within the exponents of normal doubles (-1022 to 1023); built from
+// its bits, as are the normalisations below: frexp and ldexp are calls, and these steps are many.
+inline double powerOfTwo(int e)
+{
+    const std::uint64_t bits = std::uint64_t(1023 + e) << 52;
+    double x;
+    std::memcpy(&x, &bits, sizeof x);
+    return x;
+}
+
 // mantissa x 2^exponent for any double mantissa, normalised.
 inline FloatExp floatExp(double mantissa, std::int64_t exponent = 0)
 {
-    if (mantissa == 0.0 || !std::isfinite(mantissa)) return FloatExp{mantissa, 0};
-    int shift = 0;
-    const double m = std::frexp(mantissa, &shift);
-    return FloatExp{m, exponent + shift};
+    std::uint64_t bits;
+    std::memcpy(&bits, &mantissa, sizeof bits);
+    const int field = int(bits >> 52) & 0x7ff;
+    if (field == 0 || field == 0x7ff) {  // 0, subnormal, infinite or NaN
+        if (mantissa == 0.0 || !std::isfinite(mantissa)) return FloatExp{mantissa, 0};
+        int shift = 0;
+        const double m = std::frexp(mantissa, &shift);
+        return FloatExp{m, exponent + shift};
+    }
+    bits = (bits & ~(std::uint64_t(0x7ff) << 52)) | (std::uint64_t(1022) << 52);
+    double m;
+    std::memcpy(&m, &bits, sizeof m);
+    return FloatExp{m, exponent + field - 1022};
 }
 
 // x x 2^shift as a double: 0 below the smallest normal double (no slow subnormals), infinity
@@ -35,8 +58,11 @@ inline double toDouble(FloatExp x, std::int64_t shift = 0)
     const std::int64_t e = x.exponent + shift;
     if (x.mantissa == 0.0 || e < -1021) return 0.0 * x.mantissa;
     if (e > 1024) return x.mantissa * HUGE_VAL;
-    return std::ldexp(x.mantissa, int(e));
+    if (!std::isfinite(x.mantissa)) return x.mantissa;
+    return (x.mantissa + x.mantissa) * powerOfTwo(int(e) - 1);  // both exact, and so the product
 }
+
+inline FloatExp::FloatExp(double x) : FloatExp(floatExp(x)) {}
 
 inline FloatExp negated(FloatExp x)
 {
@@ -60,7 +86,7 @@ inline FloatExp operator+(FloatExp a, FloatExp b)
     // Past 60 bits apart the smaller one does not change the rounded sum.
     const std::int64_t apart = a.exponent - b.exponent;
     if (apart > 60) return a;
-    return floatExp(a.mantissa + std::ldexp(b.mantissa, -int(apart)), a.exponent);
+    return floatExp(a.mantissa + b.mantissa * powerOfTwo(-int(apart)), a.exponent);
 }
 
 inline FloatExp operator-(FloatExp a, FloatExp b)
@@ -80,6 +106,35 @@ inline int smallerMagnitude(FloatExp a, FloatExp b)
     if (b.mantissa == 0.0) return 0;
     if (a.mantissa == 0.0) return 1;
     return a.exponent != b.exponent ? a.exponent < b.exponent : std::fabs(a.mantissa) < std::fabs(b.mantissa);
+}
+
+inline FloatExp operator/(FloatExp a, FloatExp b)
+{
+    return floatExp(a.mantissa / b.mantissa, a.exponent - b.exponent);
+}
+
+// Comparisons as numbers; a NaN compares false, an infinity (a division by 0) as itself.
+inline bool operator<(FloatExp a, FloatExp b)
+{
+    if (!std::isfinite(a.mantissa) || !std::isfinite(b.mantissa)) return a.mantissa < b.mantissa;
+    if (a.mantissa > 0.0 && b.mantissa > 0.0 && a.exponent != b.exponent) return a.exponent < b.exponent;
+    return (b - a).mantissa > 0.0;
+}
+
+inline bool operator>(FloatExp a, FloatExp b)
+{
+    return b < a;
+}
+
+inline FloatExp fabs(FloatExp x)
+{
+    return FloatExp{std::fabs(x.mantissa), x.exponent};
+}
+
+inline FloatExp sqrt(FloatExp x)
+{
+    const std::int64_t odd = x.exponent & 1;  // so that the halved exponent is exact
+    return floatExp(std::sqrt(std::ldexp(x.mantissa, int(odd))), (x.exponent - odd) / 2);
 }
 
 // Whether a > b as numbers.

@@ -27,6 +27,7 @@ struct Picture {
     std::int32_t width;
     std::int32_t height;
     long double step;
+    FloatExp wideStep;  // the same at any depth
     Palette palette;
     PixelColor insideColor;
     std::uint8_t* bits;
@@ -216,13 +217,23 @@ int renderDoubleRow(std::int32_t row, void* context)
     return 1;
 }
 
+// The count of pixel x of row r on the merged steps' path.
+std::int32_t blaCountAt(const Picture& picture, std::int32_t x, std::int32_t r)
+{
+    if (picture.bla.wideTable) {
+        return blaCountWide(picture.bla, pixelOffsetExp(x, picture.width, picture.wideStep),
+                            pixelOffsetExp(r, picture.height, picture.wideStep));
+    }
+    return blaCount(picture.bla, double(pixelOffset(x, picture.width, picture.step)),
+                    double(pixelOffset(r, picture.height, picture.step)));
+}
+
 int renderBlaRow(std::int32_t row, void* context)
 {
     const Picture& picture = *static_cast<const Picture*>(context);
     std::uint8_t* out = picture.bits + std::size_t(row) * picture.width * kBytesPerPixel;
-    const double offsetI = double(pixelOffset(row, picture.height, picture.step));
     for (std::int32_t x = 0; x < picture.width; ++x) {
-        const std::int32_t n = blaCount(picture.bla, double(pixelOffset(x, picture.width, picture.step)), offsetI);
+        const std::int32_t n = blaCountAt(picture, x, row);
         if (n < 0) return 0;
         putColor(out, x, n < picture.maxIterations ? picture.palette.entries[n & (kPaletteSize - 1)] : picture.insideColor);
     }
@@ -256,13 +267,14 @@ void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, 
     picture.width = width;
     picture.height = height;
     picture.step = pixelStep(view, width);
+    picture.wideStep = pixelStepExp(view, width);
     ViewParams colors = kInitialViewParams;
     for (int i = 0; i < 4; ++i) colors.colors[i] = view.colors[i];
     buildPalette(colors, picture.palette);
     picture.insideColor = pixelFromColorRef(view.colors[3]);
     picture.runLanes = rowKernelSupported(kRowKernelAvx2) ? runLanesAvx2 : runLanesSse2;
     picture.bla = BlaPicture{picture.reference, orbit.excess.get(), picture.lastIndex, picture.maxIterations, nullptr,
-                             nullptr, kBlaRebaseRatio, kBlaInteriorCheck, 0};
+                             nullptr, kBlaRebaseRatio, kBlaInteriorCheck, 0, nullptr, nullptr, nullptr, 0};
     picture.map = nullptr;
     picture.centerR = std::strtod(view.centerX.c_str(), nullptr);
     picture.centerI = std::strtod(view.centerY.c_str(), nullptr);
@@ -292,14 +304,6 @@ int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const Fra
                     std::int32_t threads, const std::atomic<int>& stop, RowsReport report, void* context,
                     const IterationMap* map, WideLanes wide)
 {
-    // The rescaled lanes keep no iteration data: with a map, the x87 lanes (to 1e4900).
-    if (needsWideExponent(view) && wide == kScaledLanes && !map) {
-        ScaledPicture scaledPicture;
-        setUpScaled(scaledPicture, view, orbit, frame.width, frame.height);
-        scaledPicture.bits = frame.bits;
-        scaledPicture.stop = &stop;
-        return runRowWorkers(frame.height, threads, renderScaledRow, &scaledPicture, stop, report, context);
-    }
     Picture picture;
     setUp(picture, view, orbit, frame.width, frame.height);
     picture.map = map;
@@ -307,13 +311,24 @@ int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const Fra
     picture.stop = &stop;
     picture.bla.stop = &stop;
     BlaTable<double> table;
+    BlaTable<FloatExp> wideTable;
     // Merged steps end a pixel without its last value, which the iteration data need: with a
-    // map the pixels take the lanes.
-    if (!map && !needsWideExponent(view) && prepareBlaPath(view, orbit, frame.width, frame.height, table, picture.bla)) {
+    // map the pixels take the lanes (past the range of doubles, the x87 lanes, to 1e4900).
+    const int wideExponent = needsWideExponent(view);
+    if (!map && (wideExponent ? wide == kScaledLanes &&
+                                    prepareWideBlaPath(view, orbit, frame.width, frame.height, wideTable, picture.bla)
+                              : prepareBlaPath(view, orbit, frame.width, frame.height, table, picture.bla))) {
         return runRowWorkers(frame.height, threads, renderBlaRow, &picture, stop, report, context);
     }
-    return runRowWorkers(frame.height, threads, needsWideExponent(view) ? renderWideRow : renderDoubleRow, &picture,
-                         stop, report, context);
+    if (wideExponent && wide == kScaledLanes && !map) {
+        ScaledPicture scaledPicture;
+        setUpScaled(scaledPicture, view, orbit, frame.width, frame.height);
+        scaledPicture.bits = frame.bits;
+        scaledPicture.stop = &stop;
+        return runRowWorkers(frame.height, threads, renderScaledRow, &scaledPicture, stop, report, context);
+    }
+    return runRowWorkers(frame.height, threads, wideExponent ? renderWideRow : renderDoubleRow, &picture, stop, report,
+                         context);
 }
 
 std::int32_t perturbedCount(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width,

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+#include "deep/floatexp.h"
 #include "deep/perturbation_lanes.h"
 
 struct ScaledLanes {
@@ -38,3 +39,15 @@ std::int64_t runScaledSse2(const double* reference, ScaledLanes& lanes, std::int
                            StepValues& last);
 std::int64_t runScaledAvx2(const double* reference, ScaledLanes& lanes, std::int64_t clock, std::int64_t bound,
                            StepValues& last);
+
+// A pixel's difference d and offset e held as S x w and S x u, with S = 2^scale suited to them:
+// S = 1 (plain doubles, as in the double lanes) from |d| or |e| at 2^-300 on, else the larger
+// exponent of the two; and the bounds of |w|^2 past which S must move.
+struct ScaledDifference {
+    double wr, wi, ur, ui;
+    double s;  // S as a double, 0 where it is below 2^-960
+    double low, high;
+    std::int64_t scale;
+};
+
+ScaledDifference scaledFor(const ComplexExp& d, const ComplexExp& offset);

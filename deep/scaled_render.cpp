@@ -66,27 +66,15 @@ void refreshSpecial(Row& row, int k, std::int64_t clock);
 void place(Row& row, int k, ComplexExp d, std::int64_t clock)
 {
     ScaledLanes& lanes = row.lanes;
-    const ComplexExp offset = {row.extras.offsetR[k], row.extras.offsetI};
-    const std::int64_t own = largerExponent(d), offsetScale = largerExponent(offset);
-    const int zero = d.re.mantissa == 0.0 && d.im.mantissa == 0.0;
-    const int noOffset = offset.re.mantissa == 0.0 && offset.im.mantissa == 0.0;
-    std::int64_t scale = own > offsetScale ? own : offsetScale;
-    if (own >= kPlainFrom || scale >= kPlainFrom || (zero && noOffset)) {
-        scale = 0;
-        lanes.s[k] = 1.0;
-        lanes.high[k] = HUGE_VAL;
-        lanes.low[k] = kScaledBelow;
-    } else {
-        lanes.s[k] = scale >= kSmallestScale ? std::ldexp(1.0, int(scale)) : 0.0;
-        lanes.high[k] = kHighSize;
-        lanes.low[k] = kLowSize;
-    }
-    row.extras.scale[k] = scale;
-    lanes.wr[k] = toDouble(d.re, -scale);
-    lanes.wi[k] = toDouble(d.im, -scale);
-    lanes.ur[k] = toDouble(offset.re, -scale);
-    lanes.ui[k] = toDouble(offset.im, -scale);
-    if (lanes.wr[k] == 0.0 && lanes.wi[k] == 0.0) lanes.low[k] = -1.0;  // nothing to rescale yet
+    const ScaledDifference held = scaledFor(d, ComplexExp{row.extras.offsetR[k], row.extras.offsetI});
+    row.extras.scale[k] = held.scale;
+    lanes.s[k] = held.s;
+    lanes.low[k] = held.low;
+    lanes.high[k] = held.high;
+    lanes.wr[k] = held.wr;
+    lanes.wi[k] = held.wi;
+    lanes.ur[k] = held.ur;
+    lanes.ui[k] = held.ui;
     refreshSpecial(row, k, clock);
 }
 
@@ -181,7 +169,12 @@ int settle(Row& row, const StepValues& last, std::int64_t clock)
     ScaledLanes& lanes = row.lanes;
     int busy = 0;
     for (int k = 0; k < kVectorLanes; ++k) {
-        if (lanes.x[k] < 0) continue;
+        if (lanes.x[k] < 0) {
+            // An empty lane steps on with the others: its reference index starts again at the
+            // end of the reference, as a pixel's would, so that it never reads past it.
+            if (clock - lanes.mStart[k] == picture.lastIndex) lanes.mStart[k] = clock;
+            continue;
+        }
         const std::int64_t n = clock - lanes.start[k];  // steps taken, the last one included
         const double size = lanes.wr[k] * lanes.wr[k] + lanes.wi[k] * lanes.wi[k];
         if (last.magnitude[k] > 4.0) {
@@ -247,6 +240,32 @@ int renderColumns(const ScaledPicture& picture, std::int32_t r, std::int32_t fir
 }
 
 }  // namespace
+
+ScaledDifference scaledFor(const ComplexExp& d, const ComplexExp& offset)
+{
+    ScaledDifference held;
+    const std::int64_t own = largerExponent(d), offsetScale = largerExponent(offset);
+    const int zero = d.re.mantissa == 0.0 && d.im.mantissa == 0.0;
+    const int noOffset = offset.re.mantissa == 0.0 && offset.im.mantissa == 0.0;
+    std::int64_t scale = own > offsetScale ? own : offsetScale;
+    if (own >= kPlainFrom || scale >= kPlainFrom || (zero && noOffset)) {
+        scale = 0;
+        held.s = 1.0;
+        held.high = HUGE_VAL;
+        held.low = kScaledBelow;
+    } else {
+        held.s = scale >= kSmallestScale ? powerOfTwo(int(scale)) : 0.0;
+        held.high = kHighSize;
+        held.low = kLowSize;
+    }
+    held.scale = scale;
+    held.wr = toDouble(d.re, -scale);
+    held.wi = toDouble(d.im, -scale);
+    held.ur = toDouble(offset.re, -scale);
+    held.ui = toDouble(offset.im, -scale);
+    if (held.wr == 0.0 && held.wi == 0.0) held.low = -1.0;  // nothing to rescale yet
+    return held;
+}
 
 FloatExp pixelStepExp(const DeepView& view, std::int32_t width)
 {

@@ -6,6 +6,7 @@
 #include "bench/deep_places.h"
 #include "deep/bla_path.h"
 #include "deep/bla_pixel.h"
+#include "deep/floatexp.h"
 #include "deep/perturbation_render.h"
 #include "tests/deep/deep_fixture.h"
 
@@ -18,42 +19,63 @@ Complex referenceAt(const ReferenceOrbit& orbit, std::int64_t m)
     return Complex(orbit.values[2 * m], orbit.values[2 * m + 1]);
 }
 
-}  // namespace
+long double wide(double x)
+{
+    return x;
+}
+
+long double wide(FloatExp x)
+{
+    return std::ldexp(static_cast<long double>(x.mantissa), int(x.exponent));
+}
 
 // A difference inside a merged step's radius, stepped one by one (z -> 2 Z z + z^2 + c, in long
-// doubles), ends where A z + B c puts it, to within the tolerance per step; at c = i at 1e200
-// (periodic: the orbit runs to the limit), for steps of 2 to 256 reference steps.
-TEST(Bla, MergedStepsAgainstSingleSteps)
+// doubles), ends where A z + B c puts it, to within the tolerance per step; at c = i (periodic:
+// the orbit runs to the limit), for steps of 2 to 256 reference steps.
+template <class T>
+void expectMergedSteps(const char* magnification, long double largestOffset)
 {
-    const DeepView view = deepViewAt("0", "1", "1e200", 3000);
+    const DeepView view = deepViewAt("0", "1", magnification, 3000);
     ReferenceOrbit orbit;
     const std::atomic<int> never{0};
     ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
-    const double largestOffset = 6e-200;
-    BlaTable<double> table;
-    ASSERT_TRUE(buildBlaTable<double>(orbit.values.get(), orbit.excess.get(), orbit.length - 1, largestOffset,
-                                      kBlaTolerance, table));
+    int e = 0;
+    const T mantissa = T(double(std::frexp(largestOffset, &e)));
+    const T offset = mantissa * T(std::ldexp(1.0, e / 2)) * T(std::ldexp(1.0, e - e / 2));
+    BlaTable<T> table;
+    ASSERT_TRUE(buildBlaTable<T>(orbit.values.get(), orbit.excess.get(), orbit.length - 1, offset, T(kBlaTolerance), table));
     ASSERT_GE(table.levels, 9);
     const struct { int level; std::int64_t j; } rows[] = {{1, 0}, {1, 7}, {2, 3}, {3, 11}, {5, 2}, {6, 9}, {8, 1}, {8, 5}};
     int taken = 0;
     for (const auto& row : rows) {
-        const BlaStep<double>& s = table.steps[std::size_t(table.levelStart[row.level] + row.j)];
-        if (!(s.radius > 0)) continue;
+        const BlaStep<T>& s = table.steps[std::size_t(table.levelStart[row.level] + row.j)];
+        const long double radius = wide(s.radius);
+        if (!(radius > 0)) continue;
         ++taken;
         const std::int64_t from = 1 + row.j * (std::int64_t(1) << row.level);
         // A difference near the radius (A dominates) and one of the offsets' size (B does).
-        for (const Complex start : {Complex(s.radius * 0.55, -s.radius * 0.4), Complex(largestOffset, largestOffset)}) {
-            const Complex c(largestOffset * 0.6, -largestOffset * 0.8);
+        for (const Complex start : {Complex(radius * 0.55L, -radius * 0.4L), Complex(largestOffset, largestOffset)}) {
+            const Complex c(largestOffset * 0.6L, -largestOffset * 0.8L);
             Complex z = start;
             for (std::int64_t m = from; m < from + (std::int64_t(1) << row.level); ++m) {
                 z = 2.0L * referenceAt(orbit, m) * z + z * z + c;
             }
-            const Complex merged = Complex(s.ar, s.ai) * start + Complex(s.br, s.bi) * c;
+            const Complex merged = Complex(wide(s.ar), wide(s.ai)) * start + Complex(wide(s.br), wide(s.bi)) * c;
             EXPECT_LE(std::abs(merged - z), 4 * kBlaTolerance * (1 << row.level) * std::abs(z))
-                << "level " << row.level << ", entry " << row.j;
+                << magnification << ": level " << row.level << ", entry " << row.j;
         }
     }
-    EXPECT_GE(taken, 6);
+    EXPECT_GE(taken, 6) << magnification;
+}
+
+}  // namespace
+
+// In doubles at 1e200, and with wide exponents at 1e400, where the offsets, radii and B lie
+// beyond doubles.
+TEST(Bla, MergedStepsAgainstSingleSteps)
+{
+    expectMergedSteps<double>("1e200", 6e-200L);
+    expectMergedSteps<FloatExp>("1e400", 6e-400L);
 }
 
 // A difference takes the longest step whose radius it is within, and a shorter one (or a

@@ -30,15 +30,18 @@ struct Pixel {
     std::int32_t x, r, count;
 };
 
-// The renderer's counts of pixels of a width x height picture of view against theirs.
+// The renderer's counts of pixels of a width x height picture of view against theirs: the
+// lanes', and the colours of the picture, which takes merged steps where pixels run long.
 void expectCounts(const DeepView& view, std::int32_t width, std::int32_t height, const Pixel* pixels, std::size_t count)
 {
     ReferenceOrbit orbit;
     const std::atomic<int> never{0};
     ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
+    const std::string bytes = renderedPixels(view, width, height);
     for (std::size_t i = 0; i < count; ++i) {
         const Pixel& p = pixels[i];
         EXPECT_EQ(p.count, perturbedCount(view, orbit, width, height, p.x, p.r)) << "pixel " << p.x << ", " << p.r;
+        EXPECT_EQ(colourOf(view, p.count), bytes.substr(std::size_t(p.r * width + p.x) * 3, 3)) << "pixel " << p.x << ", " << p.r;
     }
 }
 
@@ -127,6 +130,14 @@ TEST(DeepExponent, MinibrotAt1e1000)
         {22, 9, 13950}, {0, 5, 14837}, {6, 5, 15822}, {12, 5, 14912}, {20, 5, 14030},
     };
     expectCounts(view, 24, 18, pixels, sizeof pixels / sizeof pixels[0]);
+    // The reference escapes at 15,540: the empty lanes beside a pixel of the rescaled lanes that
+    // runs on past the orbit's 2^16 values held once read past them (and crashed).
+    view.maxIterations = 200000;
+    ReferenceOrbit orbit;
+    const std::atomic<int> never{0};
+    ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
+    ASSERT_EQ(15542, orbit.length);
+    EXPECT_EQ(200000, perturbedCount(view, orbit, 24, 18, 6, 9));  // the nucleus's pixel
 }
 
 // The double kernels only where their rounding leaves the counts right: at the seahorse place
