@@ -185,7 +185,9 @@ void choiceTable(std::int32_t width, std::int32_t height)
     const char* diveY = "1.0000000000000000000000000000000000000000000000000037";
     std::vector<Row> rows = {{"c = i", "0", "1", "1e20", 20000},           {"c = i", "0", "1", "1e100", 100000},
                              {"dive", "1.3e-51", diveY, "1e12", 20000},    {"dive", "1.3e-51", diveY, "1e30", 20000},
-                             {"dive", "1.3e-51", diveY, "1e50", 20000}};
+                             {"dive", "1.3e-51", diveY, "1e50", 20000},
+                             {"seahorse", "-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", "1e20", 20000},
+                             {"seahorse", "-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", "1e20", 100000}};
     for (const DeepPlace& place : kDeepPlaces) {
         const double m = std::atof(place.magnification);
         for (const double out : {1e6, 1e3, 30.0, 1.0}) {
@@ -213,7 +215,10 @@ void choiceTable(std::int32_t width, std::int32_t height)
         const double start = processSeconds();
         const double mean = sampledMeanSteps(view, orbit, width, height);
         const double sample = processSeconds() - start;
-        const int merged = mergedStepsPay(view, orbit, width, height);
+        BlaTable<double> chosenTable;
+        BlaPicture chosen = {};
+        setBlaSettings(kBlaSettings);
+        const int merged = prepareBlaPath(view, orbit, width, height, chosenTable, chosen);
         const double lanes = timedRender(view, orbit, frame, kBlaNever, kBlaSettings);
         const double table = timedRender(view, orbit, frame, kBlaAlways, kBlaSettings);
         std::printf("| %s | %s | %ld | %.0f | %.3f s | %s | %.3f s | %.3f s | %.2f |\n", row.name, row.magnification,

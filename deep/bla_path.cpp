@@ -42,29 +42,32 @@ std::int32_t returnPeriod(const ReferenceOrbit& orbit, std::int32_t lastIndex)
     return 0;
 }
 
+// The mean of count(x, r) over a grid of pixels spread over a width x height picture: the
+// columns and rows in the middle of equal strips.
+template <class Count>
+double sampleMean(std::int32_t width, std::int32_t height, Count count)
+{
+    const std::int32_t across = width < kCostSampleSide ? width : kCostSampleSide;
+    const std::int32_t down = height < kCostSampleSide ? height : kCostSampleSide;
+    double sum = 0;
+    for (std::int32_t j = 0; j < down; ++j) {
+        for (std::int32_t i = 0; i < across; ++i) {
+            sum += count(std::int32_t((2 * std::int64_t(i) + 1) * width / (2 * across)),
+                         std::int32_t((2 * std::int64_t(j) + 1) * height / (2 * down)));
+        }
+    }
+    return across > 0 && down > 0 ? sum / (double(across) * down) : 0.0;
+}
+
 }  // namespace
 
 double sampledMeanSteps(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height)
 {
     DeepView capped = view;
     capped.maxIterations = view.maxIterations < kCostSampleCap ? view.maxIterations : kCostSampleCap;
-    const std::int32_t across = width < kCostSampleSide ? width : kCostSampleSide;
-    const std::int32_t down = height < kCostSampleSide ? height : kCostSampleSide;
-    double steps = 0;
-    // Columns and rows in the middle of equal strips of the picture.
-    for (std::int32_t j = 0; j < down; ++j) {
-        for (std::int32_t i = 0; i < across; ++i) {
-            const std::int32_t x = std::int32_t((2 * std::int64_t(i) + 1) * width / (2 * across));
-            const std::int32_t r = std::int32_t((2 * std::int64_t(j) + 1) * height / (2 * down));
-            steps += perturbedCount(capped, orbit, width, height, x, r);
-        }
-    }
-    return across > 0 && down > 0 ? steps / (double(across) * down) : 0.0;
-}
-
-int mergedStepsPay(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height)
-{
-    return view.maxIterations >= kBlaFromMeanSteps && sampledMeanSteps(view, orbit, width, height) >= kBlaFromMeanSteps;
+    return sampleMean(width, height, [&](std::int32_t x, std::int32_t r) {
+        return perturbedCount(capped, orbit, width, height, x, r);
+    });
 }
 
 void setBlaSettings(const BlaSettings& settings)
@@ -74,24 +77,56 @@ void setBlaSettings(const BlaSettings& settings)
 
 namespace {
 
-// Builds the table of the picture's largest offset, in T from the values that valueAt gives.
-template <class T, class ValueAt>
+// The steps that the merged steps' loop takes a turn (a merged or a plain step each) on the
+// same grid of pixels as sampledMeanSteps, counted to kTurnSampleCap steps: where pixels'
+// differences grow fast, merged steps are short, however long the pixels run.
+template <class CountAt>
+double sampledStepsPerTurn(const BlaPicture& pixel, std::int32_t width, std::int32_t height, CountAt countAt)
+{
+    std::int64_t turns = 0;
+    double steps = 0;
+    BlaPicture capped = pixel;
+    capped.maxIterations = pixel.maxIterations < kTurnSampleCap ? pixel.maxIterations : kTurnSampleCap;
+    capped.turns = &turns;
+    sampleMean(width, height, [&](std::int32_t x, std::int32_t r) {
+        steps += countAt(capped, x, r);
+        return 0.0;
+    });
+    return turns > 0 ? steps / double(turns) : 0.0;
+}
+
+// Builds the table of the picture's largest offset, in T from the values that valueAt gives,
+// where the merged steps pay by their expected cost: pixels that run long (the lanes' steps on
+// a sample), and that take enough steps a turn of the merged steps' loop on the same sample
+// (one turn costs about kBlaTurnCost lane steps), or a reference on the escape circle.
+template <class T, class ValueAt, class CountAt>
 int preparePath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
-                T largestOffset, ValueAt valueAt, BlaTable<T>& table, BlaPicture& pixel)
+                T largestOffset, ValueAt valueAt, CountAt countAt, BlaTable<T>& table, BlaPicture& pixel)
 {
     table.levels = 0;
     pixel.rebaseRatio = gSettings.rebaseRatio;
     pixel.interiorCheck = gSettings.interiorCheck;
     pixel.checkPeriod = 0;
+    pixel.turns = nullptr;
     if (!orbit.excess || gSettings.choice == kBlaNever) return 0;
     const std::int32_t lastIndex = orbit.length < view.maxIterations + 1 ? orbit.length - 1 : view.maxIterations;
+    pixel.reference = orbit.values.get();
+    pixel.excess = orbit.excess.get();
+    pixel.lastIndex = lastIndex;
+    pixel.maxIterations = view.maxIterations;
     const int onCircle = touchesEscapeCircle(orbit, lastIndex);
-    if (!onCircle && gSettings.choice == kBlaByCost && !mergedStepsPay(view, orbit, width, height)) return 0;
+    const int byCost = !onCircle && gSettings.choice == kBlaByCost;
+    const double laneSteps = byCost && view.maxIterations >= kBlaFromMeanSteps ? sampledMeanSteps(view, orbit, width, height) : 0.0;
+    if (byCost && laneSteps < kBlaFromMeanSteps) return 0;
     pixel.checkPeriod = returnPeriod(orbit, lastIndex);
     // The table is left out where it does not fit: the lanes need none.
     const int fits = blaBytes(lastIndex + 1, sizeof(BlaStep<T>)) <= availableMemory();
     const int built = fits && buildBlaTableWith<T>(valueAt, orbit.excess.get(), lastIndex, largestOffset,
                                                    T(gSettings.tolerance), table);
+    if (built && byCost && sampledStepsPerTurn(pixel, width, height, countAt) < kBlaTurnCost) {
+        table.levels = 0;
+        return 0;
+    }
     return built || onCircle;
 }
 
@@ -108,7 +143,11 @@ int prepareBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32
         re = reference[2 * m];
         im = reference[2 * m + 1];
     };
-    return preparePath(view, orbit, width, height, largestOffset, valueAt, table, pixel);
+    const long double pixelSize = pixelStep(view, width);
+    const auto countAt = [=](const BlaPicture& picture, std::int32_t x, std::int32_t r) {
+        return blaCount(picture, double(pixelOffset(x, width, pixelSize)), double(pixelOffset(r, height, pixelSize)));
+    };
+    return preparePath(view, orbit, width, height, largestOffset, valueAt, countAt, table, pixel);
 }
 
 int prepareWideBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height,
@@ -131,5 +170,9 @@ int prepareWideBlaPath(const DeepView& view, const ReferenceOrbit& orbit, std::i
         re = FloatExp(orbit.values[2 * m]);
         im = FloatExp(orbit.values[2 * m + 1]);
     };
-    return preparePath(view, orbit, width, height, largestOffset, valueAt, table, pixel);
+    const FloatExp pixelSize = pixelStepExp(view, width);
+    const auto countAt = [=](const BlaPicture& picture, std::int32_t x, std::int32_t r) {
+        return blaCountWide(picture, pixelOffsetExp(x, width, pixelSize), pixelOffsetExp(r, height, pixelSize));
+    };
+    return preparePath(view, orbit, width, height, largestOffset, valueAt, countAt, table, pixel);
 }

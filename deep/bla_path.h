@@ -21,6 +21,12 @@ constexpr double kBlaTolerance = 0x1p-32;
 constexpr std::int32_t kBlaFromMeanSteps = 1000;
 constexpr std::int32_t kCostSampleSide = 16;
 constexpr std::int32_t kCostSampleCap = 2 * kBlaFromMeanSteps;
+// And where, on the same pixels counted to kTurnSampleCap steps, the merged steps' loop (one
+// pixel at a time) advances at least kBlaTurnCost steps a turn: a turn costs about as much as
+// that many lane steps (measured in bench/deep_speed.cpp choice). Where pixels' differences grow
+// fast, merged steps are short and the lanes are faster however long the pixels run.
+constexpr double kBlaTurnCost = 16.0;
+constexpr std::int32_t kTurnSampleCap = 16 * kCostSampleCap;
 
 // Within this of the escape circle (|Z|^2 - 4) the doubles of |Z + z|^2 can no longer decide
 // escape: the lanes' test is not taken where the reference comes this close.
@@ -50,10 +56,6 @@ void setBlaSettings(const BlaSettings& settings);
 // x height, each counted to kCostSampleCap steps at most: what the lanes' time grows with.
 // The same for the same inputs on every build and thread count.
 double sampledMeanSteps(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height);
-
-// Whether view at width x height takes merged steps by their expected cost: its pixels run
-// long enough on average (kBlaFromMeanSteps) that the table pays.
-int mergedStepsPay(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width, std::int32_t height);
 
 // Whether view, rendered at width x height from orbit with double differences, takes the
 // pixel-by-pixel path; builds its table and sets pixel's table and rules if so (the table stays

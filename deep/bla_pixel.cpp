@@ -293,6 +293,16 @@ int rebaseIfDue(const BlaPicture& picture, P& pixel, PixelState<V>& s)
     return returnsInside(s.returns, s.n, zr, zi);
 }
 
+// The loop's turns, added to the picture's count (where it keeps one) however the loop ends.
+struct TurnCount {
+    std::int64_t* to;
+    std::int64_t count;
+    ~TurnCount()
+    {
+        if (to) *to += count;
+    }
+};
+
 template <class P>
 std::int32_t countWith(const BlaPicture& picture, P& pixel)
 {
@@ -307,12 +317,9 @@ std::int32_t countWith(const BlaPicture& picture, P& pixel)
     // Below this count no merged step is tried: one ended outside the circle, and the steps
     // it spanned are taken one by one to find the escape's own step.
     std::int32_t plainUntil = 0;
-    std::int64_t sinceCheck = 0;
+    TurnCount turns = {picture.turns, 0};
     for (;;) {
-        if (++sinceCheck == kStopCheckSteps) {
-            if (picture.stop && picture.stop->load()) return -1;
-            sinceCheck = 0;
-        }
+        if ((++turns.count & (kStopCheckSteps - 1)) == 0 && picture.stop && picture.stop->load()) return -1;
         if (s.m > 0 && s.n >= plainUntil) {
             const BlaStep<T>* step = nullptr;
             std::int64_t most = std::int64_t(picture.maxIterations) - s.n;

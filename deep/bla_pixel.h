@@ -31,6 +31,9 @@ struct BlaPicture {
     const std::int32_t* tinyIndex;
     const ComplexExp* tinyValue;
     std::int32_t tinyCount;
+    // Where set, the turns of the pixel's loop (merged or plain steps) are added to it: what
+    // the path's time grows with, for the choice of the path on a sample of pixels.
+    std::int64_t* turns;
 };
 
 // The escape count of the pixel at (offsetR, offsetI) from the centre: below the limit for a

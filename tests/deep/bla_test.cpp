@@ -136,12 +136,14 @@ TEST(Bla, PixelsAgainstBruteForce)
 
 // The path by expected cost at limit 20 000: the lanes where pixels escape within a few hundred
 // steps (the 1e50 dive's view beside c = i), merged steps beside the period-133 minibrot, where
-// a quarter of the pixels are inside and most others take thousands of steps.
+// a quarter of the pixels are inside and most others take thousands of steps, the lanes again in
+// the seahorse valley at 1e20, whose pixels run thousands of steps in merged steps of a few each.
 TEST(Bla, PathChosenByCost)
 {
     const struct { const char *x, *y, *magnification; int merged; } rows[] = {
         {"1.3e-51", "1.0000000000000000000000000000000000000000000000000037", "1e50", 0},
         {kDeepPlaces[0].centerX, kDeepPlaces[0].centerY, kDeepPlaces[0].magnification, 1},
+        {"-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", "1e20", 0},
     };
     for (const auto& row : rows) {
         const DeepView view = deepViewAt(row.x, row.y, row.magnification, 20000);
@@ -149,7 +151,7 @@ TEST(Bla, PathChosenByCost)
         const std::atomic<int> never{0};
         ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
         BlaTable<double> table;
-        BlaPicture pixel;
+        BlaPicture pixel = {};
         EXPECT_EQ(row.merged, prepareBlaPath(view, orbit, 64, 48, table, pixel)) << row.magnification;
     }
 }
