@@ -4,7 +4,8 @@
 find_minibrot.py X Y RADIUS [MAXPERIOD] prints the period of the ball of RADIUS around X + iY
 (the first n at which the orbit's ball, to first order |z_n| < |dz_n/dc| RADIUS, holds 0), the
 nucleus by Newton's method on z_p(c) = 0, the minibrot's size 1/|beta lambda^2|, and a view of it
-for bench/deep_places.h: the centre a quarter of the size off the nucleus (inside), the picture
+for bench/deep_places.h: the centre a quarter of the size off the nucleus, towards the
+minibrot's own +i (inside its cardioid, so the reference runs to the limit), the picture
 (6 / magnification wide) four sizes across.
 """
 import sys
