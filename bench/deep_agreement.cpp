@@ -278,7 +278,9 @@ void blaAgreement(const BlaSettings* given, const std::vector<DeepBenchView>& vi
     };
     std::printf("\n| view | limit | path | tolerance | rebase ratio | interior | wrong pixels | largest group | "
                 "agreement | processor time |\n|---|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    const char* only = std::getenv("DEEP_AGREEMENT_VIEW");  // a part of the names of the views to take
     for (const DeepBenchView& bench : views) {
+        if (only && !std::strstr(bench.name, only)) continue;
         const DeepView deep = viewOf(bench);
         // Twice the bits: |z|^2 near the escape circle differs from 4 by the square of an offset.
         const mpfr_prec_t bits = precisionBitsFor(2 * magnificationLog2(deep.magnification)) + 64;

@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick
   fonts-wine fonts-ipafont-gothic locales
-  ffmpeg python3
+  ffmpeg python3 python3-mpmath
   libboost-dev libmpfr-dev
   slurm-wlm munge
   libopenexr-dev openexr
