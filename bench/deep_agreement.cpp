@@ -92,27 +92,33 @@ int entryOf(std::int32_t count, std::int32_t limit)
     return count < limit ? count & 127 : 128;
 }
 
-// Brute-force counts of the whole picture, pixel (x, r) at centre + offsets, exactly.
-std::vector<std::int32_t> bruteForce(const DeepView& view, const DeepBenchView& bench, mpfr_prec_t bits)
+// The brute-force count of pixel (x, r) of the picture, at centre + offsets, exactly.
+std::int32_t brutePixel(const DeepView& view, const char* magnification, mpfr_prec_t bits, std::int32_t x,
+                        std::int32_t r)
 {
-    mpfr_t cx, cy, step, cr, ci;
-    mpfr_inits2(bits, cx, cy, step, cr, ci, (mpfr_ptr)0);
-    mpfr_set_str(cx, view.centerX.c_str(), 10, MPFR_RNDN);
-    mpfr_set_str(cy, view.centerY.c_str(), 10, MPFR_RNDN);
-    mpfr_set_str(step, bench.magnification, 10, MPFR_RNDN);
+    mpfr_t step, cr, ci;
+    mpfr_inits2(bits, step, cr, ci, (mpfr_ptr)0);
+    mpfr_set_str(step, magnification, 10, MPFR_RNDN);
     mpfr_mul_ui(step, step, pictureWidth, MPFR_RNDN);
     mpfr_ui_div(step, 6, step, MPFR_RNDN);
+    mpfr_mul_si(cr, step, x - pictureWidth / 2, MPFR_RNDN);
+    mpfr_mul_si(ci, step, r - pictureHeight / 2, MPFR_RNDN);
+    mpfr_set_str(step, view.centerX.c_str(), 10, MPFR_RNDN);
+    mpfr_add(cr, cr, step, MPFR_RNDN);
+    mpfr_set_str(step, view.centerY.c_str(), 10, MPFR_RNDN);
+    mpfr_add(ci, ci, step, MPFR_RNDN);
+    const std::int32_t count = bruteCount(cr, ci, view.maxIterations, bits);
+    mpfr_clears(step, cr, ci, (mpfr_ptr)0);
+    return count;
+}
+
+// Brute-force counts of the whole picture.
+std::vector<std::int32_t> bruteForce(const DeepView& view, const DeepBenchView& bench, mpfr_prec_t bits)
+{
     std::vector<std::int32_t> counts;
     for (std::int32_t r = 0; r < pictureHeight; ++r) {
-        for (std::int32_t x = 0; x < pictureWidth; ++x) {
-            mpfr_mul_si(cr, step, x - pictureWidth / 2, MPFR_RNDN);
-            mpfr_add(cr, cr, cx, MPFR_RNDN);
-            mpfr_mul_si(ci, step, r - pictureHeight / 2, MPFR_RNDN);
-            mpfr_add(ci, ci, cy, MPFR_RNDN);
-            counts.push_back(bruteCount(cr, ci, view.maxIterations, bits));
-        }
+        for (std::int32_t x = 0; x < pictureWidth; ++x) counts.push_back(brutePixel(view, bench.magnification, bits, x, r));
     }
-    mpfr_clears(cx, cy, step, cr, ci, (mpfr_ptr)0);
     return counts;
 }
 
@@ -425,23 +431,11 @@ void pixelsAt1e10000()
     const DeepBenchView bench = {"1e10000", "1.3e-10001", ones.c_str(), "1e10000", 30000};
     const DeepView view = viewOf(bench);
     const mpfr_prec_t bits = precisionBitsFor(magnificationLog2(view.magnification)) + 64;
-    mpfr_t cx, cy, step, cr, ci;
-    mpfr_inits2(bits, cx, cy, step, cr, ci, (mpfr_ptr)0);
-    mpfr_set_str(cx, view.centerX.c_str(), 10, MPFR_RNDN);
-    mpfr_set_str(cy, view.centerY.c_str(), 10, MPFR_RNDN);
-    mpfr_set_str(step, bench.magnification, 10, MPFR_RNDN);
-    mpfr_mul_ui(step, step, pictureWidth, MPFR_RNDN);
-    mpfr_ui_div(step, 6, step, MPFR_RNDN);
     const int pixels[][2] = {{9, 0}, {10, 0}, {12, 0}, {15, 0}, {6, 1}, {9, 1}, {10, 1}, {15, 1}, {7, 4}, {8, 4}, {11, 4}, {0, 11}};
     for (const auto& p : pixels) {
-        mpfr_mul_si(cr, step, p[0] - pictureWidth / 2, MPFR_RNDN);
-        mpfr_add(cr, cr, cx, MPFR_RNDN);
-        mpfr_mul_si(ci, step, p[1] - pictureHeight / 2, MPFR_RNDN);
-        mpfr_add(ci, ci, cy, MPFR_RNDN);
-        std::printf("    {%d, %d, %ld},\n", p[0], p[1], long(bruteCount(cr, ci, view.maxIterations, bits)));
+        std::printf("    {%d, %d, %ld},\n", p[0], p[1], long(brutePixel(view, bench.magnification, bits, p[0], p[1])));
         std::fflush(stdout);
     }
-    mpfr_clears(cx, cy, step, cr, ci, (mpfr_ptr)0);
 }
 
 }  // namespace
