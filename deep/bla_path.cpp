@@ -109,7 +109,7 @@ int preparePath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t 
     pixel.checkPeriod = 0;
     pixel.turns = nullptr;
     if (!orbit.excess || gSettings.choice == kBlaNever) return 0;
-    const std::int32_t lastIndex = orbit.length < view.maxIterations + 1 ? orbit.length - 1 : view.maxIterations;
+    const std::int32_t lastIndex = lastIndexFor(orbit, view.maxIterations);
     pixel.reference = orbit.values.get();
     pixel.excess = orbit.excess.get();
     pixel.lastIndex = lastIndex;

@@ -261,8 +261,7 @@ void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, 
            std::int32_t height)
 {
     picture.reference = orbit.values.get();
-    const std::int32_t length = orbit.length < view.maxIterations + 1 ? orbit.length : view.maxIterations + 1;
-    picture.lastIndex = length - 1;
+    picture.lastIndex = lastIndexFor(orbit, view.maxIterations);
     picture.maxIterations = view.maxIterations;
     picture.width = width;
     picture.height = height;

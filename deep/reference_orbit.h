@@ -35,6 +35,13 @@ struct ReferenceOrbit {
     std::vector<ComplexExp> tinyValue;
 };
 
+// The index of the last orbit value a picture with this limit reads: the orbit's last, or the
+// limit's where the orbit runs further.
+inline std::int32_t lastIndexFor(const ReferenceOrbit& orbit, std::int32_t maxIterations)
+{
+    return orbit.length < maxIterations + 1 ? orbit.length - 1 : maxIterations;
+}
+
 // Values smaller than this in both parts go into the orbit's tiny table as well.
 constexpr double kTinyReference = 0x1p-400;
 

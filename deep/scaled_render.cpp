@@ -277,8 +277,7 @@ void setUpScaled(ScaledPicture& picture, const DeepView& view, const ReferenceOr
                  std::int32_t height)
 {
     picture.orbit = &orbit;
-    const std::int32_t length = orbit.length < view.maxIterations + 1 ? orbit.length : view.maxIterations + 1;
-    picture.lastIndex = length - 1;
+    picture.lastIndex = lastIndexFor(orbit, view.maxIterations);
     picture.maxIterations = view.maxIterations;
     picture.width = width;
     picture.height = height;
