@@ -75,6 +75,11 @@ void setBlaSettings(const BlaSettings& settings)
     gSettings = settings;
 }
 
+const BlaSettings& blaSettings()
+{
+    return gSettings;
+}
+
 namespace {
 
 // The steps that the merged steps' loop takes a turn (a merged or a plain step each) on the

@@ -44,13 +44,15 @@ struct BlaSettings {
     double tolerance;
     double rebaseRatio;
     int interiorCheck;
+    int redoDoubtful;  // whether the lanes' doubtful pixels are redone in double-double
 };
 
-constexpr BlaSettings kBlaSettings = {kBlaByCost, kBlaTolerance, kBlaRebaseRatio, kBlaInteriorCheck};
+constexpr BlaSettings kBlaSettings = {kBlaByCost, kBlaTolerance, kBlaRebaseRatio, kBlaInteriorCheck, 1};
 
 // For benchmarks and measurements: which path to take, and how. Not for threads rendering at
 // the same time.
 void setBlaSettings(const BlaSettings& settings);
+const BlaSettings& blaSettings();
 
 // The mean escape count, as the lanes take it, of a grid of pixels spread over view at width
 // x height, each counted to kCostSampleCap steps at most: what the lanes' time grows with.

@@ -13,6 +13,8 @@ struct VectorLanes {
     alignas(32) double dr[kVectorLanes];  // the differences from the reference values
     alignas(32) double di[kVectorLanes];
     alignas(32) double offsetR[kVectorLanes];  // the pixels' offsets from the centre
+    // The rounding error each pixel carries, as G in precise_pixel.h: 2^-53 sqrt(G).
+    alignas(32) double error[kVectorLanes];
     std::int64_t start[kVectorLanes];   // the clock at which the pixel's step count was 0
     std::int64_t mStart[kVectorLanes];  // the clock at which its reference index was 0
     std::int32_t x[kVectorLanes];       // its column; -1 for a lane without a pixel
@@ -29,7 +31,8 @@ struct StepValues {
 // Steps all lanes from clock until a lane escapes (|z|^2 > 4) or comes closer to 0 than its
 // difference, or the clock reaches bound; leaves the last step's values in last and returns the
 // clock after the run. reference holds Z(0), Z(1), ... as (real, imaginary) pairs; offsetI is
-// the row's imaginary offset. Each step: d <- (2 Z(m) + d) d + offset, z = Z(m + 1) + d.
+// the row's imaginary offset. Each step: d <- (2 Z(m) + d) d + offset, z = Z(m + 1) + d, and
+// the carried error G <- 4 |z|^2 G + (|z|^2 + |d|^2) |d|^2.
 using LaneRun = std::int64_t (*)(const double* reference, VectorLanes& lanes, double offsetI, std::int64_t clock,
                                  std::int64_t bound, StepValues& last);
 

@@ -15,12 +15,13 @@ std::int64_t runLanesWith(const double* reference, VectorLanes& lanes, double of
 {
     using Vec = typename L::Vec;
     constexpr int kVectors = kVectorLanes / L::kLanes;
-    Vec dr[kVectors], di[kVectors], offsetR[kVectors], zr[kVectors], zi[kVectors], magnitude[kVectors],
-        difference[kVectors];
+    Vec dr[kVectors], di[kVectors], offsetR[kVectors], error[kVectors], zr[kVectors], zi[kVectors],
+        magnitude[kVectors], difference[kVectors];
     for (int v = 0; v < kVectors; ++v) {
         dr[v] = L::load(lanes.dr + v * L::kLanes);
         di[v] = L::load(lanes.di + v * L::kLanes);
         offsetR[v] = L::load(lanes.offsetR + v * L::kLanes);
+        error[v] = L::load(lanes.error + v * L::kLanes);
     }
     const Vec four = L::splat(4.0), ci = L::splat(offsetI);
     std::uint32_t events = 0;
@@ -44,6 +45,8 @@ std::int64_t runLanesWith(const double* reference, VectorLanes& lanes, double of
             zi[v] = L::add(i1, nextI);
             magnitude[v] = L::add(L::mul(zr[v], zr[v]), L::mul(zi[v], zi[v]));
             difference[v] = L::add(L::mul(nextR, nextR), L::mul(nextI, nextI));
+            error[v] = L::add(L::mul(L::mul(four, magnitude[v]), error[v]),
+                              L::mul(L::add(magnitude[v], difference[v]), difference[v]));
             events |= L::greaterBits(magnitude[v], four) | L::lessBits(magnitude[v], difference[v]);
         }
         ++clock;
@@ -52,6 +55,7 @@ std::int64_t runLanesWith(const double* reference, VectorLanes& lanes, double of
         const int k = v * L::kLanes;
         L::store(lanes.dr + k, dr[v]);
         L::store(lanes.di + k, di[v]);
+        L::store(lanes.error + k, error[v]);
         L::store(last.zr + k, zr[v]);
         L::store(last.zi + k, zi[v]);
         L::store(last.magnitude + k, magnitude[v]);

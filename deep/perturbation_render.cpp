@@ -10,6 +10,7 @@
 #include "deep/bla_path.h"
 #include "deep/iteration_map.h"
 #include "deep/perturbation_lanes.h"
+#include "deep/precise_pixel.h"
 #include "deep/scaled_render.h"
 
 namespace {
@@ -36,6 +37,8 @@ struct Picture {
     BlaPicture bla;    // the pixel-by-pixel path with merged steps, where it is taken
     const IterationMap* map;   // where the pixels' counts go too, or null
     double centerR, centerI;   // the centre, near enough for the steps of an orbit past escape
+    PrecisePicture precise;    // where doubtful pixels are redone
+    int redoDoubtful;          // whether they are (the double lanes only)
 };
 
 // Pixel x of the row whose first pixel's bytes are at out, in the map.
@@ -54,9 +57,11 @@ template <class T>
 struct Lane {
     T offsetR, offsetI;  // the pixel's offset from the centre
     T dr, di;            // its difference from the reference value
+    T error;             // the rounding error it carries (see VectorLanes)
     std::int32_t m;      // the index of that reference value
     std::int32_t n;      // steps taken
     std::int32_t x;      // its column; -1 for a lane without a pixel
+    std::int32_t row;
 };
 
 void putColor(std::uint8_t* out, std::int32_t x, const PixelColor& color)
@@ -67,7 +72,21 @@ void putColor(std::uint8_t* out, std::int32_t x, const PixelColor& color)
     p[2] = color.bytes[2];
 }
 
-// One step of a lane; 1 when its pixel has ended (and is written).
+// Writes the colour (and map entry) of pixel (x, row) from its end in the lanes, or, where the
+// rounding error it carried makes that end doubtful, from its end in double-double; returns
+// the count (out null: only the count).
+std::int32_t endPixel(const Picture& picture, std::uint8_t* out, std::int32_t x, std::int32_t row, PixelEnd end,
+                      double error)
+{
+    if (picture.redoDoubtful && error > kDoubtfulSquare) end = preciseEnd(picture.precise, x, row);
+    const int escaped = end.count < picture.maxIterations;
+    if (!out) return end.count;
+    putColor(out, x, escaped ? picture.palette.entries[end.count & (kPaletteSize - 1)] : picture.insideColor);
+    if (picture.map) recordEnd(picture, out, x, end.count, end.zr, end.zi, escaped);
+    return end.count;
+}
+
+// One step of a lane; 1 when its pixel has ended (and is written, its count in n).
 template <class T>
 inline int stepLane(const Picture& picture, Lane<T>& lane, std::uint8_t* out)
 {
@@ -80,18 +99,16 @@ inline int stepLane(const Picture& picture, Lane<T>& lane, std::uint8_t* out)
     const T zr = T(z[2]) + dr;
     const T zi = T(z[3]) + di;
     const T magnitude = zr * zr + zi * zi;
-    if (magnitude > T(4)) {
-        putColor(out, lane.x, picture.palette.entries[lane.n & (kPaletteSize - 1)]);
-        if (picture.map) recordEnd(picture, out, lane.x, lane.n, double(zr), double(zi), 1);
+    const T difference = dr * dr + di * di;
+    lane.error = T(4) * magnitude * lane.error + (magnitude + difference) * difference;
+    if (magnitude > T(4) || lane.n + 1 == picture.maxIterations) {
+        const int escaped = magnitude > T(4);
+        const PixelEnd end = {escaped ? lane.n : lane.n + 1, escaped ? double(zr) : 0.0, escaped ? double(zi) : 0.0};
+        lane.n = endPixel(picture, out, lane.x, lane.row, end, double(lane.error));
         return 1;
     }
     lane.n = lane.n + 1;
-    if (lane.n == picture.maxIterations) {
-        putColor(out, lane.x, picture.insideColor);
-        if (picture.map) recordEnd(picture, out, lane.x, lane.n, 0, 0, 0);
-        return 1;
-    }
-    if (magnitude < dr * dr + di * di || lane.m == picture.lastIndex) {
+    if (magnitude < difference || lane.m == picture.lastIndex) {
         lane.dr = zr;
         lane.di = zi;
         lane.m = 0;
@@ -104,13 +121,15 @@ inline int stepLane(const Picture& picture, Lane<T>& lane, std::uint8_t* out)
 
 // Puts the next pixel of the row in the lane, or leaves it without one.
 template <class T>
-void fillLane(const Picture& picture, Lane<T>& lane, std::int32_t& nextX, T offsetI)
+void fillLane(const Picture& picture, Lane<T>& lane, std::int32_t& nextX, std::int32_t row)
 {
     lane.x = nextX < picture.width ? nextX++ : -1;
+    lane.row = row;
     lane.offsetR = T(pixelOffset(lane.x, picture.width, picture.step));
-    lane.offsetI = offsetI;
+    lane.offsetI = T(pixelOffset(row, picture.height, picture.step));
     lane.dr = T(0);
     lane.di = T(0);
+    lane.error = T(0);
     lane.m = 0;
     lane.n = 0;
 }
@@ -119,19 +138,18 @@ template <class T>
 int renderRow(const Picture& picture, std::int32_t row)
 {
     std::uint8_t* out = picture.bits + std::size_t(row) * picture.width * kBytesPerPixel;
-    const T offsetI = T(pixelOffset(row, picture.height, picture.step));
     Lane<T> lanes[kLanes];
     std::int32_t nextX = 0;
     int busy = 0;
     for (Lane<T>& lane : lanes) {
-        fillLane(picture, lane, nextX, offsetI);
+        fillLane(picture, lane, nextX, row);
         busy += lane.x >= 0;
     }
     std::int64_t sinceCheck = 0;
     while (busy > 0) {
         for (Lane<T>& lane : lanes) {
             if (lane.x < 0 || !stepLane(picture, lane, out)) continue;
-            fillLane(picture, lane, nextX, offsetI);
+            fillLane(picture, lane, nextX, row);
             busy -= lane.x < 0;
         }
         if (++sinceCheck == kStopCheckSteps / kLanes) {
@@ -150,6 +168,7 @@ void takePixel(const Picture& picture, VectorLanes& lanes, int k, std::int32_t& 
     lanes.offsetR[k] = has ? double(pixelOffset(lanes.x[k], picture.width, picture.step)) : 0.0;
     lanes.dr[k] = has ? 0.0 : __builtin_nan("");
     lanes.di[k] = lanes.dr[k];
+    lanes.error[k] = 0.0;
     lanes.start[k] = clock;
     lanes.mStart[k] = clock;
 }
@@ -157,18 +176,17 @@ void takePixel(const Picture& picture, VectorLanes& lanes, int k, std::int32_t& 
 // After a run of steps ending at clock: ends, rebases or restarts the lanes whose turn it is,
 // exactly as stepLane decides; returns the number of lanes still with a pixel.
 int settleLanes(const Picture& picture, VectorLanes& lanes, const StepValues& last, std::uint8_t* out,
-                std::int32_t& nextX, std::int64_t clock)
+                std::int32_t row, std::int32_t& nextX, std::int64_t clock)
 {
     int busy = 0;
     for (int k = 0; k < kVectorLanes; ++k) {
         const std::int64_t n = clock - lanes.start[k];  // steps taken, the last one included
         if (lanes.x[k] >= 0 && last.magnitude[k] > 4.0) {
-            putColor(out, lanes.x[k], picture.palette.entries[(n - 1) & (kPaletteSize - 1)]);
-            if (picture.map) recordEnd(picture, out, lanes.x[k], std::int32_t(n - 1), last.zr[k], last.zi[k], 1);
+            endPixel(picture, out, lanes.x[k], row, PixelEnd{std::int32_t(n - 1), last.zr[k], last.zi[k]},
+                     lanes.error[k]);
             takePixel(picture, lanes, k, nextX, clock);
         } else if (lanes.x[k] >= 0 && n == picture.maxIterations) {
-            putColor(out, lanes.x[k], picture.insideColor);
-            if (picture.map) recordEnd(picture, out, lanes.x[k], std::int32_t(n), 0, 0, 0);
+            endPixel(picture, out, lanes.x[k], row, PixelEnd{std::int32_t(n), 0.0, 0.0}, lanes.error[k]);
             takePixel(picture, lanes, k, nextX, clock);
         } else if (last.magnitude[k] < last.differenceMagnitude[k] || clock - lanes.mStart[k] == picture.lastIndex) {
             lanes.dr[k] = last.zr[k];
@@ -212,7 +230,7 @@ int renderDoubleRow(std::int32_t row, void* context)
             if (picture.stop->load()) return 0;
             stopCheck = clock + kStopCheckSteps / kVectorLanes;
         }
-        busy = settleLanes(picture, lanes, last, out, nextX, clock);
+        busy = settleLanes(picture, lanes, last, out, row, nextX, clock);
     }
     return 1;
 }
@@ -257,6 +275,11 @@ long double pixelStep(const DeepView& view, std::int32_t width)
 
 namespace {
 
+int needsWideExponent(const DeepView& view)
+{
+    return magnificationLog2(view.magnification) > kWideExponentFromLog2;
+}
+
 void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width,
            std::int32_t height)
 {
@@ -277,22 +300,17 @@ void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, 
     picture.map = nullptr;
     picture.centerR = std::strtod(view.centerX.c_str(), nullptr);
     picture.centerI = std::strtod(view.centerY.c_str(), nullptr);
-}
-
-int needsWideExponent(const DeepView& view)
-{
-    return magnificationLog2(view.magnification) > kWideExponentFromLog2;
+    picture.precise = precisePictureOf(view, orbit, width, height);
+    picture.redoDoubtful = !needsWideExponent(view) && blaSettings().redoDoubtful;
 }
 
 template <class T>
 std::int32_t countOf(const Picture& picture, std::int32_t x, std::int32_t r)
 {
-    std::uint8_t scratch[kBytesPerPixel];
     Lane<T> lane;
     std::int32_t next = x;
-    fillLane(picture, lane, next, T(pixelOffset(r, picture.height, picture.step)));
-    lane.x = 0;
-    while (!stepLane(picture, lane, scratch)) {
+    fillLane(picture, lane, next, r);
+    while (!stepLane(picture, lane, nullptr)) {
     }
     return lane.n;
 }
@@ -309,6 +327,7 @@ int renderPerturbed(const DeepView& view, const ReferenceOrbit& orbit, const Fra
     picture.bits = frame.bits;
     picture.stop = &stop;
     picture.bla.stop = &stop;
+    picture.precise.stop = &stop;
     BlaTable<double> table;
     BlaTable<FloatExp> wideTable;
     // Merged steps end a pixel without its last value, which the iteration data need: with a

@@ -27,6 +27,8 @@ constexpr std::int32_t kReportEvery = 1024;
 constexpr std::int64_t kFirstCapacity = 1 << 16;
 // Where |Z|^2 from doubles is this near 4, the excess is computed in full precision.
 constexpr double kNearCircle = 0x1p-20;
+// Each value: its two doubles, the two parts they lack, and the excess.
+constexpr std::uint64_t kDoublesPerValue = 5;
 
 struct OrbitRun {
     ReferenceOrbit& orbit;
@@ -42,15 +44,18 @@ int reserveUpTo(OrbitRun& run, std::int64_t n, std::int64_t limit)
 {
     if (n < run.capacity) return 1;
     std::int64_t capacity = run.capacity * 2 < limit + 1 ? run.capacity * 2 : limit + 1;
-    const std::uint64_t bytes = std::uint64_t(capacity) * 3 * sizeof(double);
+    const std::uint64_t bytes = std::uint64_t(capacity) * kDoublesPerValue * sizeof(double);
     // The copies need the old arrays besides; what the system cannot give without paging is refused.
     if (bytes > SIZE_MAX || !memoryAllows(bytes)) return 0;
     std::unique_ptr<double[]> values(new (std::nothrow) double[std::size_t(capacity) * 2]);
+    std::unique_ptr<double[]> low(new (std::nothrow) double[std::size_t(capacity) * 2]);
     std::unique_ptr<double[]> excess(new (std::nothrow) double[std::size_t(capacity)]);
-    if (!values || !excess) return 0;
+    if (!values || !low || !excess) return 0;
     std::copy(run.orbit.values.get(), run.orbit.values.get() + 2 * run.capacity, values.get());
+    std::copy(run.orbit.low.get(), run.orbit.low.get() + 2 * run.capacity, low.get());
     std::copy(run.orbit.excess.get(), run.orbit.excess.get() + run.capacity, excess.get());
     run.orbit.values = std::move(values);
+    run.orbit.low = std::move(low);
     run.orbit.excess = std::move(excess);
     run.capacity = capacity;
     return 1;
@@ -71,6 +76,8 @@ OrbitResult iterate(const DeepView& view, OrbitRun& run)
     Big<kBits> zr = 0, zi = 0;
     run.orbit.values[0] = 0.0;
     run.orbit.values[1] = 0.0;
+    run.orbit.low[0] = 0.0;
+    run.orbit.low[1] = 0.0;
     run.orbit.excess[0] = -4.0;
     if (run.keepTiny) {  // Z(0) = 0: the first step is d^2 + e, without the 2 Z d that keeps d^2 small
         run.orbit.tinyIndex.push_back(0);
@@ -91,6 +98,8 @@ OrbitResult iterate(const DeepView& view, OrbitRun& run)
         if (!reserveUpTo(run, n, limit)) return kOrbitNoMemory;
         run.orbit.values[2 * n] = r;
         run.orbit.values[2 * n + 1] = i;
+        run.orbit.low[2 * n] = Big<kBits>(zr - r).template convert_to<double>();
+        run.orbit.low[2 * n + 1] = Big<kBits>(zi - i).template convert_to<double>();
         double excess = r * r + i * i - 4.0;
         if (std::fabs(excess) < kNearCircle) excess = Big<kBits>(zr * zr + zi * zi - 4).template convert_to<double>();
         run.orbit.excess[n] = excess;
@@ -134,7 +143,7 @@ std::int32_t precisionBitsFor(double magnificationLog2)
 
 std::uint64_t orbitBytes(std::int32_t maxIterations)
 {
-    return (std::uint64_t(maxIterations) + 1) * 3 * sizeof(double);
+    return (std::uint64_t(maxIterations) + 1) * kDoublesPerValue * sizeof(double);
 }
 
 OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, ReferenceOrbit& orbit,
@@ -152,8 +161,9 @@ OrbitResult computeReferenceOrbit(const DeepView& view, double deepestLog2, Refe
     const std::int64_t capacity = kFirstCapacity < view.maxIterations + std::int64_t(1) ? kFirstCapacity
                                                                                      : view.maxIterations + std::int64_t(1);
     orbit.values.reset(new (std::nothrow) double[std::size_t(capacity) * 2]);
+    orbit.low.reset(new (std::nothrow) double[std::size_t(capacity) * 2]);
     orbit.excess.reset(new (std::nothrow) double[std::size_t(capacity)]);
-    if (!orbit.values || !orbit.excess) return kOrbitNoMemory;
+    if (!orbit.values || !orbit.low || !orbit.excess) return kOrbitNoMemory;
     OrbitRun run = {orbit, stop, report, context, capacity, orbit.deepestLog2 > kWideExponentFromLog2};
     try {
         return iterateAt(orbit.precisionBits, view, run);

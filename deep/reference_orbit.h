@@ -23,6 +23,9 @@ struct ReferenceOrbit {
     // Z(0) = 0, Z(1) = c, ... as (real, imaginary) pairs, up to the first value outside the
     // radius 2 or up to Z(maxIterations); `length` values in all.
     std::unique_ptr<double[]> values;
+    // What each of those doubles lacks of the high-precision value (Z(m) - values[m]), for the
+    // pixels that are redone in double-double.
+    std::unique_ptr<double[]> low;
     // |Z(m)|^2 - 4 for each value, from the high-precision values where Z(m) lies near the
     // escape circle (the doubles of Z(m) alone cannot tell there which side a pixel is on).
     std::unique_ptr<double[]> excess;
