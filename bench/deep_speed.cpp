@@ -296,7 +296,7 @@ int main(int argc, char** argv)
     // the deep places; tolerance 2^-K, rebase ratio and interior check other than the renderer's.
     if (argc > 1 && !std::strcmp(argv[1], "merged")) {
         BlaSettings settings = kBlaSettings;
-        if (argc > 6) settings = {kBlaAlways, std::ldexp(1.0, -std::atoi(argv[4])), std::atof(argv[5]), std::atoi(argv[6])};
+        if (argc > 6) settings = {kBlaAlways, std::ldexp(1.0, -std::atoi(argv[4])), std::atof(argv[5]), std::atoi(argv[6]), 1};
         mergedStepsTable(argc > 3 ? std::atoi(argv[2]) : 160, argc > 3 ? std::atoi(argv[3]) : 120, settings);
         return 0;
     }
