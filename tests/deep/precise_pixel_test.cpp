@@ -1,0 +1,50 @@
+// Pixels redone in double-double: the arithmetic against wide binary floating point, and
+// pixels of a chaotic view whose escape step doubles cannot hold, against brute force.
+#include "deep/double_double.h"
+#include "deep/perturbation_render.h"
+#include "tests/deep/deep_fixture.h"
+
+static Big<256> wide(DoubleDouble a)
+{
+    return Big<256>(a.hi) + Big<256>(a.lo);
+}
+
+// Sums and products across exponents, with cancellation, to about 2^-104 of the result.
+TEST(PrecisePixel, DoubleDoubleArithmetic)
+{
+    const struct { DoubleDouble a, b; } rows[] = {
+        {{1.0, 0x1p-60}, {1.0, -0x1p-60}},
+        {{-0.743643887037151, 1.2e-17}, {0.131825904205330, -3.4e-18}},
+        {{3.0e-200, 1.1e-216}, {-7.0e150, 2.0e134}},
+        {{1.0 / 3, 1.0 / 3 * 0x1p-54}, {-1.0 / 3, 0x1p-60}},
+        {{0x1.fffffffffffffp-1, 0x1p-60}, {0x1.fffffffffffffp-1, -0x1p-59}},
+    };
+    for (const auto& row : rows) {
+        const Big<256> a = wide(row.a), b = wide(row.b);
+        const Big<256> sum = a + b, product = a * b;
+        EXPECT_LE(abs(wide(row.a + row.b) - sum), abs(sum) * 0x1p-104 + 0x1p-1074) << row.a.hi << " + " << row.b.hi;
+        EXPECT_LE(abs(wide(row.a - row.b) - (a - b)), abs(a - b) * 0x1p-104 + 0x1p-1074) << row.a.hi << " - " << row.b.hi;
+        EXPECT_LE(abs(wide(row.a * row.b) - product), abs(product) * 0x1p-103) << row.a.hi << " * " << row.b.hi;
+    }
+}
+
+// In the seahorse valley at 1e8 with limit 10,000, pixels whose orbits turn for thousands of
+// steps round the valley's neutral point amplify their rounding past the escape step: in the
+// double lanes these pixels took another count. The first two also need their offsets from
+// the centre to more than a double's bits.
+TEST(PrecisePixel, SeahorsePixelsAgreeWithBruteForce)
+{
+    const DeepView view = deepViewAt("-0.743643887037151", "0.131825904205330", "1e8", 10000);
+    const std::int32_t width = 200, height = 150;
+    ReferenceOrbit orbit;
+    const std::atomic<int> never{0};
+    ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
+    const std::string pixels = renderedPixels(view, width, height);
+    const struct { std::int32_t x, r; } doubtful[] = {{158, 4}, {98, 28}, {30, 28}, {94, 9}};
+    for (const auto& p : doubtful) {
+        const std::int32_t truth = bruteCount<128>(view, "1e8", width, height, p.x, p.r);
+        EXPECT_EQ(truth, perturbedCount(view, orbit, width, height, p.x, p.r)) << "pixel " << p.x << ", " << p.r;
+        EXPECT_EQ(colourOf(view, truth), pixels.substr((std::size_t(p.r) * width + p.x) * 3, 3))
+            << "pixel " << p.x << ", " << p.r;
+    }
+}
