@@ -111,6 +111,7 @@ struct DoublePixel {
     const BlaTable<double>& table;
     double offsetR, offsetI;
     double dr, di;
+    double error;  // carried as the lanes carry it
 
     double size() const { return std::fabs(dr) + std::fabs(di); }
 
@@ -119,8 +120,11 @@ struct DoublePixel {
         const double nr = (step.ar * dr - step.ai * di) + (step.br * offsetR - step.bi * offsetI);
         const double ni = (step.ar * di + step.ai * dr) + (step.br * offsetI + step.bi * offsetR);
         if (escapesFrom(picture.reference + 2 * std::size_t(m), picture.excess[m], nr, ni)) return 0;
+        // |A|^2 alone may pass a double's range where the difference is tiny.
+        const double carried = std::sqrt(error) * gain(step), tolerance = picture.tolerance * 0x1p53;
         dr = nr;
         di = ni;
+        error = carried * carried + tolerance * tolerance * (dr * dr + di * di);
         return 1;
     }
 
@@ -135,6 +139,10 @@ struct DoublePixel {
         if (returns) scaleDerivative(*returns, 2.0 * magnitude(z[0] + dr, z[1] + di));
         const double nr = (twoZdR * dr - twoZdI * di) + offsetR;
         const double ni = (twoZdR * di + twoZdI * dr) + offsetI;
+        // As the lanes carry it, from the value the step squares.
+        const double wasR = z[0] + dr, wasI = z[1] + di;
+        const double was = wasR * wasR + wasI * wasI, wasDifference = dr * dr + di * di;
+        error = 4.0 * (was * error + (was + wasDifference) * wasDifference) + (nr * nr + ni * ni);
         if (escapesFrom(z + 2, picture.excess[m + 1], nr, ni)) return 1;
         dr = nr;
         di = ni;
@@ -352,10 +360,12 @@ std::int32_t countWith(const BlaPicture& picture, P& pixel)
 
 }  // namespace
 
-std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI)
+std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI, double* error)
 {
-    DoublePixel pixel = {picture, *picture.table, offsetR, offsetI, 0.0, 0.0};
-    return countWith(picture, pixel);
+    DoublePixel pixel = {picture, *picture.table, offsetR, offsetI, 0.0, 0.0, 0.0};
+    const std::int32_t count = countWith(picture, pixel);
+    if (error) *error = pixel.error;
+    return count;
 }
 
 std::int32_t blaCountWide(const BlaPicture& picture, FloatExp offsetR, FloatExp offsetI)

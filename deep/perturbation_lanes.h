@@ -20,7 +20,8 @@ struct VectorLanes {
     std::int32_t x[kVectorLanes];       // its column; -1 for a lane without a pixel
 };
 
-// The values of the last step of a run, per lane.
+// The values of the last step of a run, per lane; on entry to a run, |z|^2 and |d|^2 of each
+// lane's current value and difference, from which the run carries the error on.
 struct StepValues {
     alignas(32) double zr[kVectorLanes];  // the pixels' own values
     alignas(32) double zi[kVectorLanes];
@@ -32,7 +33,8 @@ struct StepValues {
 // difference, or the clock reaches bound; leaves the last step's values in last and returns the
 // clock after the run. reference holds Z(0), Z(1), ... as (real, imaginary) pairs; offsetI is
 // the row's imaginary offset. Each step: d <- (2 Z(m) + d) d + offset, z = Z(m + 1) + d, and
-// the carried error G <- 4 |z|^2 G + (|z|^2 + |d|^2) |d|^2.
+// the carried error G <- 4 (|z|^2 G + (|z|^2 + |d|^2) |d|^2) + |d'|^2 from the value z and
+// difference d before the step and d' after it.
 using LaneRun = std::int64_t (*)(const double* reference, VectorLanes& lanes, double offsetI, std::int64_t clock,
                                  std::int64_t bound, StepValues& last);
 

@@ -100,7 +100,10 @@ inline int stepLane(const Picture& picture, Lane<T>& lane, std::uint8_t* out)
     const T zi = T(z[3]) + di;
     const T magnitude = zr * zr + zi * zi;
     const T difference = dr * dr + di * di;
-    lane.error = T(4) * magnitude * lane.error + (magnitude + difference) * difference;
+    // As the vector lanes carry it, from the value the step squared.
+    const T wasR = T(z[0]) + lane.dr, wasI = T(z[1]) + lane.di;
+    const T was = wasR * wasR + wasI * wasI, wasDifference = lane.dr * lane.dr + lane.di * lane.di;
+    lane.error = T(4) * (was * lane.error + (was + wasDifference) * wasDifference) + difference;
     if (magnitude > T(4) || lane.n + 1 == picture.maxIterations) {
         const int escaped = magnitude > T(4);
         const PixelEnd end = {escaped ? lane.n : lane.n + 1, escaped ? double(zr) : 0.0, escaped ? double(zi) : 0.0};
@@ -161,7 +164,8 @@ int renderRow(const Picture& picture, std::int32_t row)
 }
 
 // Gives lane k the next pixel of the row, or none (NaN differences, which raise no event).
-void takePixel(const Picture& picture, VectorLanes& lanes, int k, std::int32_t& nextX, std::int64_t clock)
+void takePixel(const Picture& picture, VectorLanes& lanes, StepValues& last, int k, std::int32_t& nextX,
+               std::int64_t clock)
 {
     const int has = nextX < picture.width;
     lanes.x[k] = has ? nextX++ : -1;
@@ -169,13 +173,15 @@ void takePixel(const Picture& picture, VectorLanes& lanes, int k, std::int32_t& 
     lanes.dr[k] = has ? 0.0 : __builtin_nan("");
     lanes.di[k] = lanes.dr[k];
     lanes.error[k] = 0.0;
+    last.magnitude[k] = 0.0;
+    last.differenceMagnitude[k] = 0.0;
     lanes.start[k] = clock;
     lanes.mStart[k] = clock;
 }
 
 // After a run of steps ending at clock: ends, rebases or restarts the lanes whose turn it is,
 // exactly as stepLane decides; returns the number of lanes still with a pixel.
-int settleLanes(const Picture& picture, VectorLanes& lanes, const StepValues& last, std::uint8_t* out,
+int settleLanes(const Picture& picture, VectorLanes& lanes, StepValues& last, std::uint8_t* out,
                 std::int32_t row, std::int32_t& nextX, std::int64_t clock)
 {
     int busy = 0;
@@ -184,13 +190,14 @@ int settleLanes(const Picture& picture, VectorLanes& lanes, const StepValues& la
         if (lanes.x[k] >= 0 && last.magnitude[k] > 4.0) {
             endPixel(picture, out, lanes.x[k], row, PixelEnd{std::int32_t(n - 1), last.zr[k], last.zi[k]},
                      lanes.error[k]);
-            takePixel(picture, lanes, k, nextX, clock);
+            takePixel(picture, lanes, last, k, nextX, clock);
         } else if (lanes.x[k] >= 0 && n == picture.maxIterations) {
             endPixel(picture, out, lanes.x[k], row, PixelEnd{std::int32_t(n), 0.0, 0.0}, lanes.error[k]);
-            takePixel(picture, lanes, k, nextX, clock);
+            takePixel(picture, lanes, last, k, nextX, clock);
         } else if (last.magnitude[k] < last.differenceMagnitude[k] || clock - lanes.mStart[k] == picture.lastIndex) {
             lanes.dr[k] = last.zr[k];
             lanes.di[k] = last.zi[k];
+            last.differenceMagnitude[k] = last.magnitude[k];
             lanes.mStart[k] = clock;
         }
         busy += lanes.x[k] >= 0;
@@ -217,14 +224,14 @@ int renderDoubleRow(std::int32_t row, void* context)
     std::uint8_t* out = picture.bits + std::size_t(row) * picture.width * kBytesPerPixel;
     const double offsetI = double(pixelOffset(row, picture.height, picture.step));
     VectorLanes lanes;
+    StepValues last;
     std::int32_t nextX = 0;
     std::int64_t clock = 0;
-    for (int k = 0; k < kVectorLanes; ++k) takePixel(picture, lanes, k, nextX, clock);
+    for (int k = 0; k < kVectorLanes; ++k) takePixel(picture, lanes, last, k, nextX, clock);
     std::int64_t stopCheck = kStopCheckSteps / kVectorLanes;
     for (int busy = 1; busy > 0;) {
         std::int64_t bound = nextBound(picture, lanes);
         if (stopCheck < bound) bound = stopCheck;
-        StepValues last;
         clock = picture.runLanes(picture.reference, lanes, offsetI, clock, bound, last);
         if (clock == stopCheck) {
             if (picture.stop->load()) return 0;
@@ -242,8 +249,12 @@ std::int32_t blaCountAt(const Picture& picture, std::int32_t x, std::int32_t r)
         return blaCountWide(picture.bla, pixelOffsetExp(x, picture.width, picture.wideStep),
                             pixelOffsetExp(r, picture.height, picture.wideStep));
     }
-    return blaCount(picture.bla, double(pixelOffset(x, picture.width, picture.step)),
-                    double(pixelOffset(r, picture.height, picture.step)));
+    double error = 0.0;
+    const std::int32_t count = blaCount(picture.bla, double(pixelOffset(x, picture.width, picture.step)),
+                                        double(pixelOffset(r, picture.height, picture.step)), &error);
+    // Stopped pixels are not redone: the picture is left unfinished.
+    if (count < 0 || !picture.redoDoubtful || !(error > kDoubtfulSquare)) return count;
+    return preciseEnd(picture.precise, x, r).count;
 }
 
 int renderBlaRow(std::int32_t row, void* context)
@@ -296,7 +307,8 @@ void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, 
     picture.insideColor = pixelFromColorRef(view.colors[3]);
     picture.runLanes = rowKernelSupported(kRowKernelAvx2) ? runLanesAvx2 : runLanesSse2;
     picture.bla = BlaPicture{picture.reference, orbit.excess.get(), picture.lastIndex, picture.maxIterations, nullptr,
-                             nullptr, kBlaRebaseRatio, kBlaInteriorCheck, 0, nullptr, nullptr, nullptr, 0, nullptr};
+                             nullptr, kBlaRebaseRatio, kBlaInteriorCheck, kBlaTolerance, 0, nullptr, nullptr, nullptr, 0,
+                             nullptr};
     picture.map = nullptr;
     picture.centerR = std::strtod(view.centerX.c_str(), nullptr);
     picture.centerI = std::strtod(view.centerY.c_str(), nullptr);

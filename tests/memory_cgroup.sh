@@ -32,7 +32,7 @@ while IFS='|' read -r args message; do
   fi
 done <<'CASES'
 --quiet --size 12000x12000 -o big.bmp|not enough memory for a 12000x12000 picture (412 MiB)
---quiet --center-x -1.5 --magnification 1e100 --limit 100000000 --size 64x48 -o orbit.bmp|not enough memory for the reference orbit of limit 100000000 (2289 MiB)
+--quiet --center-x -1.5 --magnification 1e100 --limit 100000000 --size 64x48 -o orbit.bmp|not enough memory for the reference orbit of limit 100000000 (3815 MiB)
 --quiet view.txt --dive 1 --size 4000x3000 -o dive-%05d.png|not enough memory for two keyframes of 8000x6000 and a frame
 CASES
 exit $status
