@@ -1,5 +1,6 @@
 // Pixels redone in double-double: the arithmetic against wide binary floating point, and
 // pixels of a chaotic view whose escape step doubles cannot hold, against brute force.
+#include "deep/bla_path.h"
 #include "deep/double_double.h"
 #include "deep/perturbation_render.h"
 #include "tests/deep/deep_fixture.h"
@@ -29,9 +30,9 @@ TEST(PrecisePixel, DoubleDoubleArithmetic)
 }
 
 // In the seahorse valley at 1e8 with limit 10,000, pixels whose orbits turn for thousands of
-// steps round the valley's neutral point amplify their rounding past the escape step: in the
-// double lanes these pixels took another count. The first two also need their offsets from
-// the centre to more than a double's bits.
+// steps round the valley's neutral point amplify their rounding past the escape step: in
+// doubles these pixels took another count, on the lanes and on the merged steps. The first
+// two also need their offsets from the centre to more than a double's bits.
 TEST(PrecisePixel, SeahorsePixelsAgreeWithBruteForce)
 {
     const DeepView view = deepViewAt("-0.743643887037151", "0.131825904205330", "1e8", 10000);
@@ -39,12 +40,18 @@ TEST(PrecisePixel, SeahorsePixelsAgreeWithBruteForce)
     ReferenceOrbit orbit;
     const std::atomic<int> never{0};
     ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
-    const std::string pixels = renderedPixels(view, width, height);
+    const std::string lanes = renderedPixels(view, width, height);
+    BlaSettings settings = kBlaSettings;
+    settings.choice = kBlaAlways;
+    setBlaSettings(settings);
+    const std::string merged = renderedPixels(view, width, height);
+    setBlaSettings(kBlaSettings);
     const struct { std::int32_t x, r; } doubtful[] = {{158, 4}, {98, 28}, {30, 28}, {94, 9}};
     for (const auto& p : doubtful) {
         const std::int32_t truth = bruteCount<128>(view, "1e8", width, height, p.x, p.r);
+        const std::size_t at = (std::size_t(p.r) * width + p.x) * 3;
         EXPECT_EQ(truth, perturbedCount(view, orbit, width, height, p.x, p.r)) << "pixel " << p.x << ", " << p.r;
-        EXPECT_EQ(colourOf(view, truth), pixels.substr((std::size_t(p.r) * width + p.x) * 3, 3))
-            << "pixel " << p.x << ", " << p.r;
+        EXPECT_EQ(colourOf(view, truth), lanes.substr(at, 3)) << "lanes, pixel " << p.x << ", " << p.r;
+        EXPECT_EQ(colourOf(view, truth), merged.substr(at, 3)) << "merged steps, pixel " << p.x << ", " << p.r;
     }
 }
