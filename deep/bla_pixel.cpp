@@ -142,7 +142,7 @@ struct DoublePixel {
         // As the lanes carry it, from the value the step squares.
         const double wasR = z[0] + dr, wasI = z[1] + di;
         const double was = wasR * wasR + wasI * wasI, wasDifference = dr * dr + di * di;
-        error = 4.0 * (was * error + (was + wasDifference) * wasDifference) + (nr * nr + ni * ni);
+        error = 4.0 * was * (error + wasDifference) + (nr * nr + ni * ni);
         if (escapesFrom(z + 2, picture.excess[m + 1], nr, ni)) return 1;
         dr = nr;
         di = ni;

@@ -33,8 +33,8 @@ struct StepValues {
 // difference, or the clock reaches bound; leaves the last step's values in last and returns the
 // clock after the run. reference holds Z(0), Z(1), ... as (real, imaginary) pairs; offsetI is
 // the row's imaginary offset. Each step: d <- (2 Z(m) + d) d + offset, z = Z(m + 1) + d, and
-// the carried error G <- 4 (|z|^2 G + (|z|^2 + |d|^2) |d|^2) + |d'|^2 from the value z and
-// difference d before the step and d' after it.
+// the carried error G <- 4 |z|^2 (G + |d|^2) + |d'|^2 from the value z and difference d
+// before the step and d' after it.
 using LaneRun = std::int64_t (*)(const double* reference, VectorLanes& lanes, double offsetI, std::int64_t clock,
                                  std::int64_t bound, StepValues& last);
 

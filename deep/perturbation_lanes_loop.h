@@ -42,15 +42,14 @@ std::int64_t runLanesWith(const double* reference, VectorLanes& lanes, double of
             const Vec nextR = L::add(L::sub(L::mul(twoZdR, dr[v]), L::mul(twoZdI, di[v])), offsetR[v]);
             const Vec nextI = L::add(L::add(L::mul(twoZdR, di[v]), L::mul(twoZdI, dr[v])), ci);
             // The error carried into this step grows by |2 z|^2, z the value it squares.
-            const Vec carried = L::add(L::mul(magnitude[v], error[v]),
-                                       L::mul(L::add(magnitude[v], difference[v]), difference[v]));
+            const Vec carried = L::mul(L::mul(four, magnitude[v]), L::add(error[v], difference[v]));
             dr[v] = nextR;
             di[v] = nextI;
             zr[v] = L::add(r1, nextR);
             zi[v] = L::add(i1, nextI);
             magnitude[v] = L::add(L::mul(zr[v], zr[v]), L::mul(zi[v], zi[v]));
             difference[v] = L::add(L::mul(nextR, nextR), L::mul(nextI, nextI));
-            error[v] = L::add(L::mul(four, carried), difference[v]);
+            error[v] = L::add(carried, difference[v]);
             events |= L::greaterBits(magnitude[v], four) | L::lessBits(magnitude[v], difference[v]);
         }
         ++clock;

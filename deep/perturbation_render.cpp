@@ -103,7 +103,7 @@ inline int stepLane(const Picture& picture, Lane<T>& lane, std::uint8_t* out)
     // As the vector lanes carry it, from the value the step squared.
     const T wasR = T(z[0]) + lane.dr, wasI = T(z[1]) + lane.di;
     const T was = wasR * wasR + wasI * wasI, wasDifference = lane.dr * lane.dr + lane.di * lane.di;
-    lane.error = T(4) * (was * lane.error + (was + wasDifference) * wasDifference) + difference;
+    lane.error = T(4) * was * (lane.error + wasDifference) + difference;
     if (magnitude > T(4) || lane.n + 1 == picture.maxIterations) {
         const int escaped = magnitude > T(4);
         const PixelEnd end = {escaped ? lane.n : lane.n + 1, escaped ? double(zr) : 0.0, escaped ? double(zi) : 0.0};

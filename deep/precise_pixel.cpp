@@ -25,6 +25,15 @@ DoubleDouble twice(DoubleDouble a)
     return DoubleDouble{a.hi + a.hi, a.lo + a.lo};
 }
 
+// |z|^2 > 4: in doubles where they tell (their rounding is far below the margin), in
+// double-double within it.
+int escapes(DoubleDouble zr, DoubleDouble zi)
+{
+    const double near = zr.hi * zr.hi + zi.hi * zi.hi - 4.0;
+    if (near > 0x1p-40 || near < -0x1p-40) return near > 0.0;
+    return greater(zr * zr + zi * zi, DoubleDouble{4.0, 0.0});
+}
+
 }  // namespace
 
 PrecisePicture precisePictureOf(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t width,
@@ -47,7 +56,6 @@ PixelEnd preciseEnd(const PrecisePicture& picture, std::int32_t x, std::int32_t 
 {
     const DoubleDouble offsetR = offsetOf(x, picture.width, picture.step);
     const DoubleDouble offsetI = offsetOf(r, picture.height, picture.step);
-    const DoubleDouble four = {4.0, 0.0};
     DoubleDouble dr = {0.0, 0.0}, di = {0.0, 0.0};
     std::int32_t m = 0;
     for (std::int32_t n = 0;; ++n) {
@@ -62,10 +70,9 @@ PixelEnd preciseEnd(const PrecisePicture& picture, std::int32_t x, std::int32_t 
         ++m;
         const DoubleDouble zr = referencePart(picture, at + 2) + nr;
         const DoubleDouble zi = referencePart(picture, at + 3) + ni;
-        const DoubleDouble magnitude = zr * zr + zi * zi;
-        if (greater(magnitude, four)) return PixelEnd{n, zr.hi, zi.hi};
+        if (escapes(zr, zi)) return PixelEnd{n, zr.hi, zi.hi};
         if (n + 1 == picture.maxIterations) return PixelEnd{n + 1, 0.0, 0.0};
-        if (magnitude.hi < nr.hi * nr.hi + ni.hi * ni.hi || m == picture.lastIndex) {
+        if (zr.hi * zr.hi + zi.hi * zi.hi < nr.hi * nr.hi + ni.hi * ni.hi || m == picture.lastIndex) {
             dr = zr;
             di = zi;
             m = 0;

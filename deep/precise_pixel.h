@@ -14,8 +14,9 @@
 
 // The lanes carry, per pixel, G with 2^-53 sqrt(G) the rounding error of its value, summed in
 // squares (roundings are independent). A step from value z = Z + d squares z, so the error
-// carried into it grows by |2 z|^2; the step adds the rounding of (2 Z + d) d, with Z's own,
-// and of the sum: G <- 4 (|z|^2 G + (|z|^2 + |d|^2) |d|^2) + |d'|^2, d' the new difference.
+// carried into it grows by |2 z|^2; the step adds the rounding of (2 Z + d) d, with Z's own
+// (|d| <= |z| between rebases), and of the sum: G <- 4 |z|^2 (G + |d|^2) + |d'|^2, d' the
+// new difference.
 // A pixel whose G passes kDoubtfulSquare at its end is redone. Measured against brute force
 // (bench/README.md): every pixel that the lanes got wrong had a carried error of 0.025 or more.
 constexpr double kDoubtfulError = 0.005;
