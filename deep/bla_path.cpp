@@ -111,7 +111,6 @@ int preparePath(const DeepView& view, const ReferenceOrbit& orbit, std::int32_t 
     table.levels = 0;
     pixel.rebaseRatio = gSettings.rebaseRatio;
     pixel.interiorCheck = gSettings.interiorCheck;
-    pixel.tolerance = gSettings.tolerance;
     pixel.checkPeriod = 0;
     pixel.turns = nullptr;
     if (!orbit.excess || gSettings.choice == kBlaNever) return 0;

@@ -120,11 +120,13 @@ struct DoublePixel {
         const double nr = (step.ar * dr - step.ai * di) + (step.br * offsetR - step.bi * offsetI);
         const double ni = (step.ar * di + step.ai * dr) + (step.br * offsetI + step.bi * offsetR);
         if (escapesFrom(picture.reference + 2 * std::size_t(m), picture.excess[m], nr, ni)) return 0;
-        // |A|^2 alone may pass a double's range where the difference is tiny.
-        const double carried = std::sqrt(error) * gain(step), tolerance = picture.tolerance * 0x1p53;
+        // |A|^2 alone may pass a double's range where the difference is tiny. The merged step's
+        // own error is the table's tolerance, chosen against brute force; what is added here is
+        // the rounding of its result, as for a plain step.
+        const double carried = std::sqrt(error) * gain(step);
         dr = nr;
         di = ni;
-        error = carried * carried + tolerance * tolerance * (dr * dr + di * di);
+        error = carried * carried + (dr * dr + di * di);
         return 1;
     }
 

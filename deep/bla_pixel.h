@@ -22,7 +22,6 @@ struct BlaPicture {
     // the difference, as the lanes do).
     double rebaseRatio;
     int interiorCheck;  // ends pixels whose returns near 0 show an attracting cycle
-    double tolerance;   // the table's (each merged step adds that much of its result as error)
     // The reference's own return near 0 (its smallest values come every checkPeriod steps):
     // pixels that follow it without rebasing return there too. 0: none.
     std::int32_t checkPeriod;
@@ -40,7 +39,7 @@ struct BlaPicture {
 // The escape count of the pixel at (offsetR, offsetI) from the centre: below the limit for a
 // pixel that escapes, the limit for one that does not; -1 once stop is set. Where error is
 // given, the rounding error the pixel carried to its end goes there, as the lanes carry it
-// (G in precise_pixel.h; a merged step adds the table's tolerance of its result).
+// (G in precise_pixel.h; a merged step carries it by |A|^2).
 std::int32_t blaCount(const BlaPicture& picture, double offsetR, double offsetI, double* error = nullptr);
 
 // The same past the exponent range of doubles: the pixel's difference held as doubles rescaled

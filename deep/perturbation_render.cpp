@@ -307,8 +307,7 @@ void setUp(Picture& picture, const DeepView& view, const ReferenceOrbit& orbit, 
     picture.insideColor = pixelFromColorRef(view.colors[3]);
     picture.runLanes = rowKernelSupported(kRowKernelAvx2) ? runLanesAvx2 : runLanesSse2;
     picture.bla = BlaPicture{picture.reference, orbit.excess.get(), picture.lastIndex, picture.maxIterations, nullptr,
-                             nullptr, kBlaRebaseRatio, kBlaInteriorCheck, kBlaTolerance, 0, nullptr, nullptr, nullptr, 0,
-                             nullptr};
+                             nullptr, kBlaRebaseRatio, kBlaInteriorCheck, 0, nullptr, nullptr, nullptr, 0, nullptr};
     picture.map = nullptr;
     picture.centerR = std::strtod(view.centerX.c_str(), nullptr);
     picture.centerI = std::strtod(view.centerY.c_str(), nullptr);
