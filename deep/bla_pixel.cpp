@@ -132,6 +132,13 @@ struct DoublePixel {
 
     static double gain(const BlaStep<double>& step) { return magnitude(step.ar, step.ai); }
 
+    // An attracting cycle proves the pixel inside whatever its rounding: nothing to redo.
+    std::int32_t provenInside(std::int32_t limit)
+    {
+        error = 0.0;
+        return limit;
+    }
+
     // The plain step, as the lanes take it.
     int plainStep(std::int32_t m, Returns<double>* returns)
     {
@@ -221,6 +228,8 @@ struct WidePixel {
     }
 
     static FloatExp gain(const BlaStep<FloatExp>& step) { return bla_detail::magnitude(step.ar, step.ai); }
+
+    static std::int32_t provenInside(std::int32_t limit) { return limit; }
 
     // Where a scaled difference meets a tiny reference value, the step in FloatExp (a plain
     // difference, at least 2^-400, does not feel it: the lanes' rule).
@@ -348,7 +357,7 @@ std::int32_t countWith(const BlaPicture& picture, P& pixel)
                 s.n += length;
                 if (s.n == picture.maxIterations) return s.n;
                 if (picture.interiorCheck) scaleDerivative(s.returns, P::gain(*step));
-                if (rebaseIfDue(picture, pixel, s)) return picture.maxIterations;
+                if (rebaseIfDue(picture, pixel, s)) return pixel.provenInside(picture.maxIterations);
                 continue;
             }
         }
@@ -356,7 +365,7 @@ std::int32_t countWith(const BlaPicture& picture, P& pixel)
         s.m = s.m + 1;
         s.n = s.n + 1;
         if (s.n == picture.maxIterations) return s.n;
-        if (rebaseIfDue(picture, pixel, s)) return picture.maxIterations;
+        if (rebaseIfDue(picture, pixel, s)) return pixel.provenInside(picture.maxIterations);
     }
 }
 
