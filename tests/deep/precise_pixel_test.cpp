@@ -1,8 +1,10 @@
 // Pixels redone in double-double: the arithmetic against wide binary floating point, and
 // pixels of a chaotic view whose escape step doubles cannot hold, against brute force.
+#include "bench/deep_places.h"
 #include "deep/bla_path.h"
 #include "deep/double_double.h"
 #include "deep/perturbation_render.h"
+#include "deep/precise_pixel.h"
 #include "tests/deep/deep_fixture.h"
 
 static Big<256> wide(DoubleDouble a)
@@ -54,4 +56,28 @@ TEST(PrecisePixel, SeahorsePixelsAgreeWithBruteForce)
         EXPECT_EQ(colourOf(view, truth), lanes.substr(at, 3)) << "lanes, pixel " << p.x << ", " << p.r;
         EXPECT_EQ(colourOf(view, truth), merged.substr(at, 3)) << "merged steps, pixel " << p.x << ", " << p.r;
     }
+}
+
+// Beside a deep minibrot every pixel passes near 0 once a period, where a step shrinks what it
+// carries by |2 z|^2: the carried error stays far below doubt for nearly all of them (the pixels
+// agree with brute force; see Bla.PixelsAgainstBruteForce), so nearly none is redone.
+TEST(PrecisePixel, FewDoubtfulBesideADeepMinibrot)
+{
+    const DeepView view = deepViewAt(kDeepPlaces[0].centerX, kDeepPlaces[0].centerY, kDeepPlaces[0].magnification, 20000);
+    ReferenceOrbit orbit;
+    const std::atomic<int> never{0};
+    ASSERT_EQ(kOrbitDone, computeReferenceOrbit(view, 0, orbit, never, nullptr, nullptr));
+    BlaTable<double> table;
+    BlaPicture picture = {};
+    ASSERT_TRUE(prepareBlaPath(view, orbit, 64, 48, table, picture));
+    const double step = double(pixelStep(view, 64));
+    int doubtful = 0;
+    for (std::int32_t r = 0; r < 48; ++r) {
+        for (std::int32_t x = 0; x < 64; ++x) {
+            double error = 0.0;
+            blaCount(picture, (x - 32) * step, (r - 24) * step, &error);
+            doubtful += error > kDoubtfulSquare;
+        }
+    }
+    EXPECT_LE(doubtful, 3072 / 200);  // 0.5 %
 }
